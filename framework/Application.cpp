@@ -1,0 +1,39 @@
+#include "Application.h"
+
+#include "Exceptions.h"
+#include "Services.h"
+
+#include <QCoreApplication>
+
+namespace {
+TApplication theApplication;
+}
+
+TApplication* Application = &theApplication;
+
+void TApplication::ProcessMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+void TApplication::Terminate()
+{
+    Terminated = true;
+    QCoreApplication::quit();
+}
+
+void TApplication::ShowException(const std::exception& error)
+{
+    const auto* own = dynamic_cast<const Exception*>(&error);
+    QString text = own ? own->Message : QString::fromLocal8Bit(error.what());
+    if (!text.isEmpty() && !text.endsWith('.'))
+        text += '.';
+    Services::Messages().Show(MainForm, MessageRequest{text, Title, MsgButtons::OK, MsgIcon::Error});
+}
+
+bool GuardedApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+        Application->ShowException(error);
+    }
+    return false;
+}

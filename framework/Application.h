@@ -1,0 +1,43 @@
+// The application object: title, message processing, termination, and the
+// standard exception box that reports an error escaping an event handler.
+#pragma once
+
+#include <QApplication>
+#include <QString>
+#include <exception>
+
+class QWidget;
+
+class TApplication {
+public:
+    QString Title;
+    QWidget* MainForm = nullptr;
+    bool Terminated = false;
+
+    void ProcessMessages();
+    void Terminate();
+    // Shows the message of an error in one box: caption the title, OK only.
+    void ShowException(const std::exception& error);
+
+    // Runs an event handler; an error it raises is shown and the handler ends,
+    // while the program goes on.
+    template <class Handler>
+    void Guard(Handler&& handler)
+    {
+        try {
+            handler();
+        } catch (const std::exception& error) {
+            ShowException(error);
+        }
+    }
+};
+
+extern TApplication* Application;
+
+// The Qt application of the program: an error that escapes any Qt event is
+// reported with the standard exception box instead of ending the program.
+class GuardedApplication : public QApplication {
+public:
+    GuardedApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+    bool notify(QObject* receiver, QEvent* event) override;
+};

@@ -1,0 +1,285 @@
+#include "Canvas.h"
+
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <cmath>
+
+namespace {
+
+QPainter::CompositionMode compositionFor(TPenMode mode)
+{
+    switch (mode) {
+    case pmNot: return QPainter::RasterOp_NotDestination;
+    case pmMask: return QPainter::RasterOp_SourceAndDestination;
+    case pmNotXor: return QPainter::RasterOp_NotSourceXorDestination;
+    case pmCopy: break;
+    }
+    return QPainter::CompositionMode_Source;
+}
+
+Qt::PenStyle qtPenStyle(TPenStyle style)
+{
+    switch (style) {
+    case psDash: return Qt::DashLine;
+    case psDot: return Qt::DotLine;
+    case psDashDot: return Qt::DashDotLine;
+    case psDashDotDot: return Qt::DashDotDotLine;
+    case psClear: return Qt::NoPen;
+    case psSolid: break;
+    }
+    return Qt::SolidLine;
+}
+
+Qt::BrushStyle qtBrushStyle(TBrushStyle style)
+{
+    switch (style) {
+    case bsClear: return Qt::NoBrush;
+    case bsHorizontal: return Qt::HorPattern;
+    case bsVertical: return Qt::VerPattern;
+    case bsFDiagonal: return Qt::FDiagPattern;
+    case bsBDiagonal: return Qt::BDiagPattern;
+    case bsCross: return Qt::CrossPattern;
+    case bsDiagCross: return Qt::DiagCrossPattern;
+    case bsSolid: break;
+    }
+    return Qt::SolidPattern;
+}
+
+constexpr int BandHeight = 24;
+
+// Half the width of a rounded box at a vertical distance dy from its centre;
+// a and b are its half sizes, rx and ry its corner radii (an ellipse has
+// rx = a and ry = b, a rectangle 0 and 0).
+double halfExtent(double dy, double a, double b, double rx, double ry)
+{
+    if (dy > b)
+        return -1;
+    const double intoCorner = dy - (b - ry);
+    if (intoCorner <= 0 || ry <= 0)
+        return a;
+    const double t = intoCorner / ry;
+    return (a - rx) + rx * std::sqrt(qMax(0.0, 1 - t * t));
+}
+
+} // namespace
+
+void TFont::SetHeight(int height)
+{
+    const int pixels = height < 0 ? -height : height;
+    Size = (pixels * 72 + 48) / 96;
+}
+
+int TFont::PixelHeight() const { return (Size * 96 + 36) / 72; }
+
+QFont TFont::toQFont() const
+{
+    QFont f(Name);
+    f.setPixelSize(qMax(1, PixelHeight()));
+    f.setBold(Style & fsBold);
+    f.setItalic(Style & fsItalic);
+    f.setUnderline(Style & fsUnderline);
+    f.setStrikeOut(Style & fsStrikeOut);
+    f.setStyleStrategy(QFont::NoAntialias);
+    return f;
+}
+
+QRect normalisedBox(int x1, int y1, int x2, int y2)
+{
+    return QRect(QPoint(qMin(x1, x2), qMin(y1, y2)), QPoint(qMax(x1, x2), qMax(y1, y2)));
+}
+
+bool TCanvas::begin(QPainter& painter, bool withPen, bool withBrush) const
+{
+    if (!target_ || target_->isNull())
+        return false;
+    painter.begin(target_);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setCompositionMode(compositionFor(Pen.Mode));
+    if (withPen && Pen.Style != psClear) {
+        QPen pen(toQColor(Pen.Color));
+        pen.setWidth(Pen.Width <= 1 ? 0 : Pen.Width);
+        pen.setStyle(qtPenStyle(Pen.Style));
+        // Thin lines end short of their last pixel; wide ones are round.
+        pen.setCapStyle(Pen.Width <= 1 ? Qt::FlatCap : Qt::RoundCap);
+        pen.setJoinStyle(Pen.Width <= 1 ? Qt::MiterJoin : Qt::RoundJoin);
+        painter.setPen(pen);
+    } else {
+        painter.setPen(Qt::NoPen);
+    }
+    if (withBrush)
+        painter.setBrush(QBrush(toQColor(Brush.Color), qtBrushStyle(Brush.Style)));
+    else
+        painter.setBrush(Qt::NoBrush);
+    return true;
+}
+
+QRect TCanvas::touched(const QRect& figure, int pad) const
+{
+    return figure.adjusted(-pad, -pad, pad, pad).intersected(target_ ? target_->rect() : QRect());
+}
+
+QRect TCanvas::report(const QRect& rect)
+{
+    if (!rect.isEmpty() && OnChange)
+        OnChange(rect);
+    return rect;
+}
+
+QRect TCanvas::reportOutline(const QRect& box, int cornerX, int cornerY)
+{
+    const QRect all = touched(box, padding());
+    if (Brush.Style != bsClear || !OnChange)
+        return report(all);
+    // Every pixel the pen paints lies within pad of the figure's path, so a
+    // band of rows is touched only between the path's widest extent over the
+    // rows within pad of it and its narrowest extent over the same rows.
+    const double pad = (Pen.Style == psClear ? 0 : Pen.Width) / 2.0 + 3;
+    const double a = box.width() / 2.0, b = box.height() / 2.0;
+    const double cx = box.x() + a, cy = box.y() + b;
+    for (int top = all.top(); top <= all.bottom(); top += BandHeight) {
+        const int bottom = qMin(all.bottom(), top + BandHeight - 1);
+        const double dTop = std::abs(top - cy), dBottom = std::abs(bottom + 1 - cy);
+        const double nearest = (top <= cy && cy <= bottom + 1) ? 0 : qMin(dTop, dBottom);
+        const double farthest = qMax(dTop, dBottom);
+        const double widest = halfExtent(qMax(0.0, nearest - pad), a, b, cornerX, cornerY);
+        if (widest < 0)
+            continue;
+        const double outer = widest + pad;
+        const double inner = farthest + pad < b ? halfExtent(farthest + pad, a, b, cornerX, cornerY) - pad : 0;
+        if (inner <= 1) {
+            report(QRect(QPoint(int(cx - outer), top), QPoint(int(cx + outer) + 1, bottom)).intersected(all));
+        } else {
+            report(QRect(QPoint(int(cx - outer), top), QPoint(int(cx - inner) + 1, bottom)).intersected(all));
+            report(QRect(QPoint(int(cx + inner) - 1, top), QPoint(int(cx + outer) + 1, bottom)).intersected(all));
+        }
+    }
+    return all;
+}
+
+QRect TCanvas::reportLine(QPoint from, QPoint to)
+{
+    const QRect all = touched(QRect(from, to).normalized(), padding());
+    const int length = qMax(std::abs(to.x() - from.x()), std::abs(to.y() - from.y()));
+    if (!OnChange || length <= 2 * BandHeight)
+        return report(all);
+    // A long slanting line: one small box per stretch of it.
+    const int pieces = (length + BandHeight - 1) / BandHeight;
+    QPoint start = from;
+    for (int i = 1; i <= pieces; ++i) {
+        const QPoint end = from + (to - from) * i / pieces;
+        report(touched(QRect(start, end).normalized(), padding() + 1));
+        start = end;
+    }
+    return all;
+}
+
+QRect TCanvas::LineTo(int x, int y)
+{
+    const QPoint from = PenPos;
+    PenPos = QPoint(x, y);
+    QPainter painter;
+    if (from == PenPos || Pen.Style == psClear || !begin(painter, true, false))
+        return QRect();
+    painter.drawLine(from, PenPos);
+    painter.end();
+    return reportLine(from, PenPos);
+}
+
+QRect TCanvas::Rectangle(int x1, int y1, int x2, int y2)
+{
+    const QRect box = normalisedBox(x1, y1, x2, y2);
+    QPainter painter;
+    if (box.width() < 2 || box.height() < 2 || !begin(painter, true, true))
+        return QRect();
+    // The outline runs along the box's last pixels, so (L, T, R, B) covers
+    // L <= x < R and T <= y < B.
+    painter.drawRect(box.adjusted(0, 0, -2, -2));
+    painter.end();
+    return reportOutline(box, 0, 0);
+}
+
+QRect TCanvas::Ellipse(int x1, int y1, int x2, int y2)
+{
+    const QRect box = normalisedBox(x1, y1, x2, y2);
+    QPainter painter;
+    if (box.width() < 2 || box.height() < 2 || !begin(painter, true, true))
+        return QRect();
+    // Drawn as a fine polygon: Qt's thin-pen curves overshoot flat ellipses.
+    QPainterPath path;
+    path.addEllipse(QRectF(box.adjusted(0, 0, -2, -2)));
+    painter.drawPolygon(path.toFillPolygon());
+    painter.end();
+    return reportOutline(box, box.width() / 2, box.height() / 2);
+}
+
+QRect TCanvas::RoundRect(int x1, int y1, int x2, int y2, int cornerWidth, int cornerHeight)
+{
+    const QRect box = normalisedBox(x1, y1, x2, y2);
+    QPainter painter;
+    if (box.width() < 2 || box.height() < 2 || !begin(painter, true, true))
+        return QRect();
+    QPainterPath path;
+    path.addRoundedRect(QRectF(box.adjusted(0, 0, -2, -2)), qAbs(cornerWidth) / 2.0, qAbs(cornerHeight) / 2.0,
+                        Qt::AbsoluteSize);
+    painter.drawPolygon(path.toFillPolygon());
+    painter.end();
+    return reportOutline(box, qAbs(cornerWidth) / 2, qAbs(cornerHeight) / 2);
+}
+
+QRect TCanvas::FillRect(const QRect& rect)
+{
+    QPainter painter;
+    if (rect.isEmpty() || !begin(painter, false, true))
+        return QRect();
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.fillRect(rect, painter.brush());
+    painter.end();
+    return report(touched(rect, 0));
+}
+
+QSize TCanvas::TextExtent(const QString& text) const
+{
+    const QFontMetrics metrics(Font.toQFont());
+    return QSize(metrics.horizontalAdvance(text), metrics.height());
+}
+
+QRect TCanvas::TextOut(int x, int y, const QString& text)
+{
+    QPainter painter;
+    if (text.isEmpty() || !begin(painter, false, false))
+        return QRect();
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    const QRect box(QPoint(x, y), TextExtent(text));
+    if (Brush.Style == bsSolid)
+        painter.fillRect(box, toQColor(Brush.Color));
+    painter.setFont(Font.toQFont());
+    painter.setPen(toQColor(Font.Color));
+    painter.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip | Qt::TextSingleLine, text);
+    painter.end();
+    PenPos = QPoint(x + box.width(), y);
+    return report(touched(box.adjusted(-2, 0, 2, 0), 1));
+}
+
+QRect TCanvas::Draw(int x, int y, const QImage& image)
+{
+    QPainter painter;
+    if (image.isNull() || !begin(painter, false, false))
+        return QRect();
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(QPoint(x, y), image);
+    painter.end();
+    return report(touched(QRect(QPoint(x, y), image.size()), 0));
+}
+
+QRect TCanvas::CopyRect(const QRect& dest, const QImage& source, const QRect& sourceRect)
+{
+    QPainter painter;
+    if (source.isNull() || dest.isEmpty() || !begin(painter, false, false))
+        return QRect();
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(dest, source, sourceRect);
+    painter.end();
+    return report(touched(dest, 0));
+}

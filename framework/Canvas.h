@@ -1,0 +1,94 @@
+// A canvas over a picture's bitmap that keeps pen, brush, font and pen
+// position between calls, and draws with the classic desktop rules: a
+// rectangle (L, T, R, B) covers L <= x < R and T <= y < B, a line does not
+// paint its end pixel, and the pen mode is a raster operation on the pixels.
+// Every drawing call returns the rectangle it touched and reports it through
+// OnChange, so a window showing the bitmap repaints that rectangle only.
+#pragma once
+
+#include "Types.h"
+
+#include <QFont>
+#include <QPoint>
+#include <QRect>
+#include <functional>
+
+class QImage;
+class QPainter;
+
+struct TPen {
+    TColor Color = clBlack;
+    int Width = 1;
+    TPenStyle Style = psSolid;
+    TPenMode Mode = pmCopy;
+};
+
+struct TBrush {
+    TColor Color = clWhite;
+    TBrushStyle Style = bsSolid;
+};
+
+struct TFont {
+    QString Name = QStringLiteral("Arial");
+    int Size = 10; // points
+    TColor Color = clBlack;
+    TFontStyles Style = 0;
+
+    // The classic negative height: the character height in pixels at 96 dpi.
+    void SetHeight(int height);
+    int PixelHeight() const;
+    QFont toQFont() const;
+    bool operator==(const TFont& o) const
+    {
+        return Name == o.Name && Size == o.Size && Color == o.Color && Style == o.Style;
+    }
+};
+
+class TCanvas {
+public:
+    explicit TCanvas(QImage* target = nullptr) : target_(target) {}
+
+    void SetTarget(QImage* target) { target_ = target; }
+    QImage* Target() const { return target_; }
+
+    TPen Pen;
+    TBrush Brush;
+    TFont Font;
+    QPoint PenPos;
+    // Called with the bitmap rectangle each drawing call touched.
+    std::function<void(const QRect&)> OnChange;
+
+    void MoveTo(int x, int y) { PenPos = QPoint(x, y); }
+    QRect LineTo(int x, int y);
+    QRect Rectangle(int x1, int y1, int x2, int y2);
+    QRect Ellipse(int x1, int y1, int x2, int y2);
+    // Rounded rectangle whose corner ellipse is cornerWidth x cornerHeight.
+    QRect RoundRect(int x1, int y1, int x2, int y2, int cornerWidth, int cornerHeight);
+    // Fills with the brush only, no outline, in copy mode.
+    QRect FillRect(const QRect& rect);
+    // Text with its top-left corner at (x, y), in the font colour; over a box
+    // of the brush colour when the brush is solid, transparent otherwise.
+    QRect TextOut(int x, int y, const QString& text);
+    QSize TextExtent(const QString& text) const;
+    // Copies an image unscaled with its top-left corner at (x, y).
+    QRect Draw(int x, int y, const QImage& image);
+    // Copies the source rectangle of an image, stretched, onto dest.
+    QRect CopyRect(const QRect& dest, const QImage& source, const QRect& sourceRect);
+
+private:
+    bool begin(QPainter& painter, bool withPen, bool withBrush) const;
+    QRect touched(const QRect& figure, int pad) const;
+    QRect report(const QRect& rect);
+    // Reports an outlined figure with a clear interior as thin bands along its
+    // outline, so a large rubber band repaints only what it touched.
+    QRect reportOutline(const QRect& box, int cornerX, int cornerY);
+    QRect reportLine(QPoint from, QPoint to);
+    // Half the pen and a margin for the rasteriser rounding outwards.
+    int padding() const { return Pen.Width / 2 + 3; }
+
+    QImage* target_ = nullptr;
+};
+
+// The corner points of a drag as one normalised rectangle in the classic
+// (L, T, R, B) convention, however the drag went.
+QRect normalisedBox(int x1, int y1, int x2, int y2);

@@ -1,0 +1,52 @@
+// An INI file with the classic desktop semantics: sections and keys match
+// without regard to letter case, values are raw text (a backslash is just a
+// character), CRLF and LF files are read, lines that are not keys and other
+// sections and keys are kept as they were. Changes are held in memory and
+// written by UpdateFile, which replaces the file atomically.
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+class TIniFile {
+public:
+    // Reads the file if it exists; any content is accepted.
+    explicit TIniFile(QString fileName);
+
+    const QString& FileName() const { return fileName_; }
+    QString ReadString(const QString& section, const QString& key, const QString& defaultValue) const;
+    void WriteString(const QString& section, const QString& key, const QString& value);
+    QStringList Sections() const;
+    QStringList Keys(const QString& section) const;
+    bool Modified() const { return modified_; }
+    // Writes the file if anything changed; returns an error text or "".
+    QString UpdateFile();
+
+private:
+    struct Line {
+        QString text;  // the line as read, or as built for a new key
+        QString key;   // empty for a line that is not a key
+        QString value;
+    };
+    struct Section {
+        QString name;
+        QString header;
+        std::vector<Line> lines;
+    };
+
+    void parse(const QString& text);
+    const Line* find(const QString& section, const QString& key) const;
+    int sectionIndex(const QString& section) const;
+    QByteArray serialise() const;
+
+    QString fileName_;
+    std::vector<Line> preamble_; // lines before the first section header
+    std::vector<Section> sections_;
+    QHash<QString, int> sectionIndex_; // lower-case name -> first section of that name
+    QString newline_ = QStringLiteral("\r\n");
+    bool bom_ = false;
+    bool latin1_ = false;
+    bool modified_ = false;
+};

@@ -1,0 +1,49 @@
+// A picture: one bitmap with a canvas that draws into it, change
+// notifications, and loading and saving of picture files. Files are replaced
+// atomically, so a failed or interrupted save leaves the old file whole.
+#pragma once
+
+#include "Canvas.h"
+
+#include <QImage>
+#include <QString>
+#include <functional>
+#include <vector>
+
+class TPicture {
+public:
+    TPicture();
+    TPicture(const TPicture&) = delete;
+    TPicture& operator=(const TPicture&) = delete;
+
+    const QImage& Bitmap() const { return image_; }
+    // The canvas keeps its pen, brush and font when the bitmap is replaced.
+    TCanvas& Canvas() { return canvas_; }
+    int Width() const { return image_.width(); }
+    int Height() const { return image_.height(); }
+    bool Empty() const { return image_.isNull() || image_.width() == 0 || image_.height() == 0; }
+
+    // Replaces the bitmap (a copy is kept) and notifies.
+    void Assign(const QImage& image);
+    void Clear() { Assign(QImage()); }
+    // Raises EInvalidGraphic when the file is missing, unreadable, truncated or
+    // not a picture; the current bitmap is then left as it was.
+    void LoadFromFile(const QString& path);
+    // Saves a Windows bitmap; raises EFCreateError on failure.
+    void SaveToFile(const QString& path) const;
+
+    // Called after every Assign or load.
+    void AddChangeListener(std::function<void()> listener) { listeners_.push_back(std::move(listener)); }
+
+private:
+    void changed();
+
+    QImage image_;
+    TCanvas canvas_;
+    std::vector<std::function<void()>> listeners_;
+};
+
+// Reads a picture file into an RGB32 image, or returns the reason it cannot.
+QImage readPictureFile(const QString& path, QString* error);
+// Writes an image as a Windows bitmap, atomically; returns an error text or "".
+QString writeBitmapFile(const QImage& image, const QString& path);

@@ -1,0 +1,56 @@
+#include "Stamp.h"
+
+#include "Application.h"
+#include "Services.h"
+#include "Viewer.h"
+#include "bmshapedform.h"
+
+#include <QKeyEvent>
+
+TfStamp* fStamp = nullptr;
+
+void printScreenAreaIntoSnapshot(QWidget* window, const QSize& size)
+{
+    // The window must be on the screen as it now stands before it is copied.
+    window->repaint();
+    Application->ProcessMessages();
+    const QPoint at = window->geometry().topLeft();
+    // This display has no palette, so the copy needs none.
+    const QImage copy = Services::Screen().Grab(QRect(at, size));
+    if (!copy.isNull())
+        fViewer->Canvas().Draw(at.x(), at.y(), copy);
+}
+
+TfStamp::TfStamp(QWidget* owner) : TForm(owner)
+{
+    SetCaption(QStringLiteral("icon - Form"));
+    SetBorderStyle(bsNone);
+    SetStayOnTop(true);
+    resize(184, 132);
+    setCursor(Qt::DragMoveCursor);
+    Image1 = new TImage(this, 0, 0, 184, 132);
+    Image1->AlignClient();
+    BMShapedForm1 = new TBMShapedForm(this);
+    BMShapedForm1->setCursor(Qt::ClosedHandCursor);
+    BMShapedForm1->SetStretch(true);
+    QString error;
+    BMShapedForm1->Picture.Assign(readPictureFile(QStringLiteral(":/3dArrow-rt.bmp"), &error));
+    BMShapedForm1->OnMouseUp = [this](QObject* s, TMouseButton b, TShiftState sh, int x, int y) {
+        BMShapedForm1MouseUp(s, b, sh, x, y);
+    };
+    BMShapedForm1->OnMouseMove = [this](QObject* s, TShiftState sh, int x, int y) { BMShapedForm1MouseMove(s, sh, x, y); };
+}
+
+void TfStamp::BMShapedForm1MouseUp(QObject*, TMouseButton, TShiftState, int, int)
+{
+    printScreenAreaIntoSnapshot(this, size());
+    Close();
+}
+
+void TfStamp::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape)
+        Close();
+    else
+        TForm::keyPressEvent(event);
+}

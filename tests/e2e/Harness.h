@@ -1,0 +1,56 @@
+// Drives the built program on a real X server: its own Xvfb, real mouse and
+// keys through xdotool, real screen grabs and real files in a fresh folder.
+#pragma once
+
+#include <QImage>
+#include <QProcess>
+#include <QRect>
+#include <QString>
+#include <QTemporaryDir>
+#include <memory>
+
+// Starts a virtual display before the Qt application exists; the tests'
+// own windows and grabs then live on it.
+bool startVirtualDisplay(int width, int height);
+void stopVirtualDisplay();
+
+QString xdotool(const QStringList& args, int timeoutMs = 15000);
+void mouseMove(QPoint p);
+void click(QPoint p, int button = 1);
+// Presses at from, moves through the points in small steps, releases at the last.
+void drag(QPoint from, const QList<QPoint>& path, int button = 1);
+void key(const QString& name);
+void type(const QString& text);
+// Waits for a window whose title matches exactly; returns its id or "".
+QString findWindow(const QString& title, int timeoutMs = 15000);
+QRect windowGeometry(const QString& id);
+QImage grabScreen();
+// Lets the tests' own windows repaint while the program works.
+void pause(int ms);
+
+// One copy of the program in a folder of its own.
+class Program {
+public:
+    Program();
+    ~Program();
+    QString folder() const { return dir_.path(); }
+    QString file(const QString& name) const { return dir_.filePath(name); }
+    void writeFile(const QString& name, const QByteArray& bytes) const;
+    QByteArray readFile(const QString& name) const;
+    // Starts the program and waits for the bar; returns the bar's window id.
+    QString start(bool waitForBar = true);
+    bool waitForExit(int timeoutMs = 15000);
+    void kill();
+    bool running() const { return process_.state() != QProcess::NotRunning; }
+    // A point of the bar's client area on the screen.
+    QPoint onBar(int x, int y) const { return barOrigin_ + QPoint(x, y); }
+    QString bar;
+
+private:
+    QTemporaryDir dir_;
+    QProcess process_;
+    QPoint barOrigin_;
+};
+
+// A full-screen window of the tests' own showing a known picture.
+QImage knownPicture(int width, int height);

@@ -1,0 +1,188 @@
+// Capture, clear, recovery and the bar's two sizes, with a scripted screen
+// and Print Screen key.
+#include "FormsFixture.h"
+
+#include "Gpshape.h"
+
+#include <QtTest>
+
+class TestCapture : public QObject {
+    Q_OBJECT
+
+    static void capture() { fMain->btnSnapShotClick(fMain->btnSnapShot); }
+
+private slots:
+    void captureShowsTheScreenAndKeepsACleanCopy()
+    {
+        Forms forms;
+        forms.start();
+        fMain->btnRectangleClick(fMain->btnRectangle);
+        capture();
+        QCOMPARE(forms.services->keyboard->keys, QList<int>({VK_SNAPSHOT}));
+        QVERIFY(fViewer->isVisible());
+        QVERIFY(fMain->isVisible());
+        QCOMPARE(fViewer->Image1->Picture.Bitmap(), screenPicture());
+        QCOMPARE(fMain->btnSnapShot->Caption(), QStringLiteral("Remove"));
+        QCOMPARE(fMain->btnSnapShot->FontColor(), clBlue);
+        QCOMPARE(fMain->ManyShape1->BackColor(), clMaroon);
+        QVERIFY(fSetup->btnSave->isEnabled());
+        QCOMPARE(fViewer->DrawingTool, dtRectangle); // the tool applies at once
+        QCOMPARE(QImage(forms.path("Screen.bmp")).convertToFormat(QImage::Format_RGB32), screenPicture());
+
+        // Drawing marks the surface but never the recovery copy.
+        fViewer->FormMouseDown(fViewer, mbLeft, ssLeft, 100, 100);
+        fViewer->FormMouseMove(fViewer, ssLeft, 200, 150);
+        fViewer->FormMouseUp(fViewer, mbLeft, 0, 200, 150);
+        QVERIFY(fViewer->Image1->Picture.Bitmap() != screenPicture());
+        QCOMPARE(QImage(forms.path("Screen.bmp")).convertToFormat(QImage::Format_RGB32), screenPicture());
+
+        capture(); // "Remove"
+        QVERIFY(!fViewer->isVisible());
+        QCOMPARE(fMain->btnSnapShot->Caption(), QStringLiteral("Capture"));
+        QCOMPARE(fMain->btnSnapShot->FontColor(), clMaroon);
+        QCOMPARE(fMain->ManyShape1->BackColor(), clBlue);
+        QVERIFY(!fSetup->btnSave->isEnabled());
+        QVERIFY(QFile::exists(forms.path("Screen.bmp")));
+    }
+
+    void theCaptureNeverHoldsTheBar()
+    {
+        Forms forms;
+        forms.start();
+        bool barHiddenAtGrab = false;
+        forms.services->screen->picture = screenPicture();
+        // The scripted key grabs at once; the bar must already be gone.
+        struct Watch : ScriptedKeyboard {
+            bool* hidden;
+            void KeyDown(int key) override
+            {
+                *hidden = !fMain->isVisible();
+                ScriptedKeyboard::KeyDown(key);
+            }
+        };
+        auto watch = std::make_unique<Watch>();
+        watch->hidden = &barHiddenAtGrab;
+        Services::Install(std::move(watch));
+        capture();
+        QVERIFY(barHiddenAtGrab);
+    }
+
+    void failedPasteTellsTheUserAndKeepsTheLastSnapshot()
+    {
+        Forms forms;
+        forms.start();
+        capture();
+        const QByteArray clean = forms.readFile("Screen.bmp");
+        fViewer->FormMouseDown(fViewer, mbLeft, ssLeft, 10, 10);
+        fViewer->FormMouseMove(fViewer, ssLeft, 300, 300);
+        fViewer->FormMouseUp(fViewer, mbLeft, 0, 300, 300);
+        const QImage marked = fViewer->Image1->Picture.Bitmap();
+        capture(); // Remove
+        forms.services->keyboard->delivers = false;
+        capture();
+        QCOMPARE(forms.messages(), QStringList({"Saving screen to the clipboard has failed."}));
+        QCOMPARE(forms.services->messages->shown[0].request.caption, QStringLiteral("Error: Clipboard failure"));
+        QCOMPARE(forms.services->messages->shown[0].request.icon, MsgIcon::None);
+        QVERIFY(fViewer->isVisible());
+        QCOMPARE(fViewer->Image1->Picture.Bitmap(), marked);
+        QCOMPARE(forms.readFile("Screen.bmp"), clean);
+    }
+
+    void refusedGrabGivesTheSameMessage()
+    {
+        Forms forms;
+        forms.start();
+        forms.services->screen->picture = QImage(); // the desktop refuses every grab
+        capture();
+        QCOMPARE(forms.messages(), QStringList({"Saving screen to the clipboard has failed."}));
+        QVERIFY(!QFile::exists(forms.path("Screen.bmp")));
+    }
+
+    void clearReloadsALargeSnapshotOrPastesASmallOne()
+    {
+        for (int size : {900000, 900001}) {
+            Forms forms;
+            forms.start();
+            capture();
+            // A file of the given size: a bitmap whose tail is padding.
+            QByteArray bytes = forms.readFile("Screen.bmp");
+            QVERIFY(bytes.size() > 900001);
+            QImage small = screenPicture(100, 80);
+            small.save(forms.path("small.bmp"), "BMP");
+            QByteArray smallBytes = forms.readFile("small.bmp");
+            smallBytes.append(QByteArray(size - smallBytes.size(), '\0'));
+            forms.writeFile("Screen.bmp", smallBytes);
+            forms.services->clipboard->picture = screenPicture(50, 40);
+            const int keysBefore = forms.services->keyboard->keys.size();
+            fMain->btnEraseClick(fMain->btnErase);
+            if (size > 900000) {
+                QCOMPARE(fViewer->Image1->Picture.Bitmap().size(), QSize(100, 80));
+                QCOMPARE(forms.services->keyboard->keys.size(), keysBefore);
+            } else {
+                QCOMPARE(fViewer->Image1->Picture.Bitmap().size(), QSize(50, 40));
+                QCOMPARE(forms.services->keyboard->keys.size(), keysBefore + 1);
+                QVERIFY(fMain->isVisible() && fViewer->isVisible());
+            }
+        }
+    }
+
+    void clearRestoresTheCleanPictureAndTheTool()
+    {
+        Forms forms;
+        forms.services->screen->picture = screenPicture(1024, 768);
+        forms.start();
+        fMain->btnEllipseClick(fMain->btnEllipse);
+        capture();
+        fViewer->FormMouseDown(fViewer, mbLeft, ssLeft, 10, 10);
+        fViewer->FormMouseUp(fViewer, mbLeft, 0, 300, 300);
+        fMain->btnEraseClick(fMain->btnErase);
+        QCOMPARE(fViewer->Image1->Picture.Bitmap(), screenPicture(1024, 768));
+        QCOMPARE(fViewer->DrawingTool, dtEllipse);
+    }
+
+    void damagedSnapshotAtClearIsReportedAndThePictureKept()
+    {
+        Forms forms;
+        forms.start();
+        capture();
+        fViewer->FormMouseDown(fViewer, mbLeft, ssLeft, 10, 10);
+        fViewer->FormMouseMove(fViewer, ssLeft, 300, 300);
+        const QImage marked = fViewer->Image1->Picture.Bitmap();
+        QByteArray torn = forms.readFile("Screen.bmp");
+        torn.truncate(torn.size() / 2);
+        forms.writeFile("Screen.bmp", torn);
+        fMain->btnErase->click();
+        QCOMPARE(forms.services->messages->shown.size(), 1);
+        QCOMPARE(forms.services->messages->shown[0].request.icon, MsgIcon::Error);
+        QCOMPARE(fViewer->Image1->Picture.Bitmap(), marked);
+    }
+
+    void toolBarToggleReturnsAboveTheBottom()
+    {
+        Forms forms;
+        forms.start();
+        const QSize screen = forms.services->screen->Size();
+        fMain->btnPanelClick(fMain->btnPanel);
+        QCOMPARE(fMain->btnPanel->Caption(), QStringLiteral("Hide Bar"));
+        QCOMPARE(fMain->geometry(), QRect(0, screen.height() - 43, screen.width(), 43));
+        QCOMPARE(fMain->BorderStyle(), bsNone);
+        fMain->btnPanelClick(fMain->btnPanel);
+        QCOMPARE(fMain->btnPanel->Caption(), QStringLiteral("Tool Bar"));
+        QCOMPARE(fMain->geometry(), QRect(10, screen.height() - 186, 318, 86));
+        QCOMPARE(fMain->BorderStyle(), bsSingle);
+    }
+
+    void recaptureReplacesTheSnapshot()
+    {
+        Forms forms;
+        forms.start();
+        capture();
+        capture(); // Remove
+        forms.services->screen->picture = screenPicture(800, 600);
+        capture();
+        QCOMPARE(QImage(forms.path("Screen.bmp")).size(), QSize(800, 600));
+    }
+};
+
+QTEST_MAIN(TestCapture)
+#include "test_capture.moc"

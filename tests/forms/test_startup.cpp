@@ -1,0 +1,323 @@
+// The bar's first show: the settings file read and written, the recovery
+// question, the stamp and the keyboard, as a user starting the program sees them.
+#include "FormsFixture.h"
+
+#include "bmshapedform.h"
+
+#include "Gpshape.h"
+
+#include <QtTest>
+
+namespace {
+
+const QString Recovery = QStringLiteral("Previous operation inproperly terminated\n  Reload previously captured Screen?");
+
+// A settings file from an orderly close, with the given sections after it.
+QByteArray settings(const QByteArray& body, const QByteArray& setup = QByteArray())
+{
+    return "[Setup]\r\nOperating=No\r\n" + setup + body;
+}
+
+} // namespace
+
+class TestStartup : public QObject {
+    Q_OBJECT
+
+private slots:
+    void firstRunCreatesTheFileAndSelectsScribble()
+    {
+        Forms forms;
+        QVERIFY(!QFile::exists(forms.path("setup.ini")));
+        forms.start();
+        QVERIFY(forms.messages().isEmpty());
+        QCOMPARE(forms.readFile("setup.ini"), QByteArray("[Setup]\r\nOperating=Yes\r\n"));
+        QCOMPARE(fMain->eText->Text(), QStringLiteral("Type text here"));
+        QVERIFY(fMain->btnScribble->Down());
+        QCOMPARE(fViewer->DrawingTool, dtScribble);
+        QCOMPARE(fMain->LinePenThickness, 5);
+        QCOMPARE(fMain->LinePenColor, clAqua);
+        QCOMPARE(fMain->BoxPenColor, clLime);
+        QCOMPARE(fMain->BoxPenThickness, 4);
+        QVERIFY(!fMain->Image1->Picture.Empty());
+        QVERIFY(!fMain->FirstShow);
+        QCOMPARE(fMain->geometry(), QRect(10, 5, 318, 86));
+        QCOMPARE(fMain->Caption(), QStringLiteral("Screen Quillet"));
+    }
+
+    void quitWritesEveryKeyOnceAndInOrder()
+    {
+        Forms forms;
+        forms.start();
+        forms.quit();
+        const QString text = QString::fromUtf8(forms.readFile("setup.ini"));
+        const QStringList expected = {
+            "[Setup]", "Operating=No", "Mode=1", "[Line]", "Thickness=5", "Color=16776960", "Marker=No", "[Shape]",
+            "PenThickness=4", "PenColor=65280", "BrushColor=16777215", "BrushStyle=", "[Font]", "Name=Arial",
+            "Color=0", "BkColor=12632256", "Size=10", "Text=Type text here", "Backgd=No", "Bold=No", "Italic=No",
+            "Underline=No", "StrikeThru=No", "[Keyboard]", "Tablet=No", "[Stamp]", "Filename="};
+        QCOMPARE(text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts), expected);
+    }
+
+    void recoveryQuestionComesFirstAndOnlyForExactlyYes_data()
+    {
+        QTest::addColumn<QByteArray>("operating");
+        QTest::addColumn<bool>("asked");
+        QTest::newRow("Yes") << QByteArray("Yes") << true;
+        QTest::newRow("yes") << QByteArray("yes") << false;
+        QTest::newRow("No") << QByteArray("No") << false;
+        QTest::newRow("absent") << QByteArray() << false;
+    }
+
+    void recoveryQuestionComesFirstAndOnlyForExactlyYes()
+    {
+        QFETCH(QByteArray, operating);
+        QFETCH(bool, asked);
+        QByteArray ini = "[Line]\r\nThickness=12\r\n";
+        if (!operating.isEmpty())
+            ini.prepend("[Setup]\r\nOperating=" + operating + "\r\n");
+        Forms forms(ini);
+        int thicknessWhenAsked = -1;
+        forms.services->messages->onShow = [&](const MessageRequest&) { thicknessWhenAsked = fMain->LinePenThickness; };
+        forms.services->messages->answers.enqueue(mrNo);
+        forms.start();
+        QCOMPARE(forms.messages().contains(Recovery), asked);
+        if (asked) {
+            const MessageRequest& q = forms.services->messages->shown.first().request;
+            QCOMPARE(q.caption, QStringLiteral("Confimation"));
+            QCOMPARE(q.buttons, MsgButtons::YesNoCancel);
+            QCOMPARE(q.icon, MsgIcon::Question);
+            QCOMPARE(thicknessWhenAsked, 6); // the dialog's value: nothing else read yet
+        }
+        QCOMPARE(fMain->LinePenThickness, 12);
+        QCOMPARE(forms.setting("Setup", "Operating"), QStringLiteral("Yes"));
+    }
+
+    void yesReloadsTheSnapshotAndCancelActsAsNo()
+    {
+        for (TModalResult answer : {mrYes, mrCancel}) {
+            Forms forms("[Setup]\r\nOperating=Yes\r\n");
+            QImage snapshot = screenPicture(1024, 768);
+            snapshot.save(forms.path("Screen.bmp"), "BMP");
+            forms.services->messages->answers.enqueue(answer);
+            forms.start();
+            if (answer == mrYes) {
+                QVERIFY(fViewer->isVisible());
+                QCOMPARE(fViewer->Image1->Picture.Bitmap(), snapshot);
+                QCOMPARE(fMain->btnSnapShot->Caption(), QStringLiteral("Remove"));
+                QCOMPARE(fMain->ManyShape1->BackColor(), clMaroon);
+                QVERIFY(fSetup->btnSave->isEnabled());
+            } else {
+                QVERIFY(!fViewer->isVisible());
+                QCOMPARE(fMain->btnSnapShot->Caption(), QStringLiteral("Capture"));
+            }
+        }
+    }
+
+    void damagedSnapshotIsReportedAndTheSettingsStillLoad()
+    {
+        Forms forms("[Setup]\r\nOperating=Yes\r\nMode=3\r\n");
+        forms.writeFile("Screen.bmp", "BM not really a bitmap");
+        forms.services->messages->answers.enqueue(mrYes);
+        forms.start();
+        QCOMPARE(forms.messages().size(), 2);
+        QCOMPARE(forms.services->messages->shown[1].request.icon, MsgIcon::Error);
+        QVERIFY(!fViewer->isVisible());
+        QVERIFY(fMain->btnRectangle->Down());
+        QVERIFY(!fMain->FirstShow);
+    }
+
+    void zeroMeansTakeTheDialogsValue()
+    {
+        Forms forms(settings("[Line]\r\nThickness=0\r\nColor=0\r\n[Shape]\r\nPenThickness=0\r\nPenColor=0\r\n"
+                             "BrushColor=0\r\n"));
+        forms.start();
+        QCOMPARE(fMain->LinePenColor, clAqua);
+        QCOMPARE(fMain->BoxPenColor, clLime);
+        QCOMPARE(fMain->LinePenThickness, 6);
+        QCOMPARE(fMain->BoxPenThickness, 6);
+        QCOMPARE(fSetup->Shape1->Brush().Color, clBlack); // a black fill stays black
+    }
+
+    void thicknessOneOffersTheDashedPens()
+    {
+        for (int thickness : {1, 2}) {
+            Forms forms(settings("[Line]\r\nThickness=" + QByteArray::number(thickness) + "\r\n"));
+            forms.start();
+            const bool thin = thickness == 1;
+            for (TControl<QAbstractButton>* b : {fSetup->DashPen, fSetup->DotPen, fSetup->DashDotPen,
+                                                 fSetup->DashDotDotPen})
+                QCOMPARE(b->Visible(), thin);
+            QCOMPARE(fSetup->lDash->Visible(), thin);
+            QCOMPARE(fSetup->lDot->Visible(), thin);
+            QVERIFY(fSetup->SolidPen->Down());
+        }
+    }
+
+    void boxPreviewWidthSteps()
+    {
+        const QList<QPair<int, int>> steps = {{5, 2}, {6, 4}, {11, 6}, {21, 8}};
+        for (const auto& step : steps) {
+            Forms forms(settings("[Shape]\r\nPenThickness=" + QByteArray::number(step.first) + "\r\n"));
+            forms.start();
+            QCOMPARE(fMain->Shape1->Pen().Width, step.second);
+        }
+    }
+
+    void fontSizeSetsTheSlider()
+    {
+        for (int size : {10, 40}) {
+            Forms forms(settings("[Font]\r\nSize=" + QByteArray::number(size) + "\r\n"));
+            forms.start();
+            QCOMPARE(fSetup->TrackBar2->Position(), size == 10 ? 30 : 0);
+            QCOMPARE(fSetup->lFontSize->Caption(), QString::number(size));
+            QCOMPARE(fSetup->pText->Font().Size, size);
+        }
+    }
+
+    void backgroundOffWritesSilver()
+    {
+        Forms forms(settings("[Font]\r\nBkColor=255\r\nBackgd=No\r\n", "Mode=6\r\n"));
+        forms.start();
+        QCOMPARE(fSetup->pText->Color(), clSilver);
+        QCOMPARE(fViewer->Canvas().Brush.Style, bsClear);
+        forms.quit();
+        QCOMPARE(forms.setting("Font", "BkColor"), QStringLiteral("12632256"));
+
+        Forms on(settings("[Font]\r\nBkColor=255\r\nBackgd=Yes\r\n", "Mode=6\r\n"));
+        on.start();
+        QCOMPARE(fSetup->pText->Color(), TColor(255));
+        QCOMPARE(fViewer->Canvas().Brush.Style, bsSolid);
+        QCOMPARE(fViewer->Canvas().Brush.Color, TColor(255));
+    }
+
+    void storedModesSelectTheirTool()
+    {
+        Forms text(settings("", "Mode=6\r\n"));
+        fSetup->Notebook1->SetPageIndex(0);
+        text.start();
+        QVERIFY(fMain->btnText->Down());
+        QCOMPARE(fSetup->Notebook1->PageIndex(), 1);
+        QCOMPARE(fViewer->DrawingTool, dtText);
+        QVERIFY(fViewer->Writing);
+
+        Forms none("[Setup]\r\nOperating=No\r\nMode=7\r\n");
+        none.start();
+        QCOMPARE(fViewer->DrawingTool, dtText); // the surface's initial value
+        QVERIFY(!fViewer->Scribble && !fViewer->Writing);
+        none.quit();
+        QCOMPARE(none.setting("Setup", "Mode"), QStringLiteral("7"));
+    }
+
+    void storedFillIsAppliedOnlyForBoxTools()
+    {
+        Forms rect(settings("[Shape]\r\nBrushStyle=CrossBrush\r\n", "Mode=3\r\n"));
+        rect.start();
+        QVERIFY(fSetup->CrossBrush->Down());
+        QCOMPARE(fViewer->Canvas().Brush.Style, bsCross);
+        QCOMPARE(fMain->BoxBrushStyle, QStringLiteral("CrossBrush"));
+
+        Forms empty(settings("[Shape]\r\nBrushStyle=\r\n", "Mode=3\r\n"));
+        empty.start();
+        QVERIFY(fSetup->SolidBrush->Down()); // the design state, untouched
+        empty.quit();
+        QCOMPARE(empty.setting("Shape", "BrushStyle"), QString());
+    }
+
+    void notAnIntegerStopsTheFirstShowUntilTheNextShow()
+    {
+        Forms forms(settings("[Line]\r\nThickness=thick\r\n", "Mode=3\r\n"));
+        forms.start();
+        QCOMPARE(forms.messages(), QStringList({"'thick' is not a valid integer value."}));
+        QCOMPARE(forms.services->messages->shown[0].request.caption, QStringLiteral("Screen Quillet"));
+        QVERIFY(fMain->FirstShow);
+        QVERIFY(!fMain->btnRectangle->Down());
+        QCOMPARE(forms.setting("Setup", "Operating"), QStringLiteral("No"));
+
+        forms.writeFile("setup.ini", settings("[Line]\r\nThickness=3\r\n", "Mode=3\r\n"));
+        fMain->Hide();
+        fMain->Show();
+        QVERIFY(!fMain->FirstShow);
+        QVERIFY(fMain->btnRectangle->Down());
+    }
+
+    void settingsThatCouldNotBeReadAreKeptAside()
+    {
+        const QByteArray damaged = settings("[Line]\r\nThickness=thick\r\n[Font]\r\nName=Courier New\r\n");
+        Forms forms(damaged);
+        forms.start();
+        forms.quit();
+        QCOMPARE(forms.readFile("setup.ini.bak"), damaged);
+        QCOMPARE(forms.setting("Setup", "Operating"), QStringLiteral("No"));
+    }
+
+    void stampFallsBackToTheDefaultOrTellsTheUser()
+    {
+        Forms gone(settings("[Stamp]\r\nFilename=/no/such/stamp.bmp\r\n"));
+        gone.start();
+        QVERIFY(gone.messages().isEmpty());
+        QVERIFY(!fMain->Image1->Picture.Empty());
+        QCOMPARE(fSetup->fullFilename, QString());
+
+        Forms none(settings("[Stamp]\r\nFilename=/no/such/stamp.bmp\r\n"), false);
+        none.start();
+        QCOMPARE(none.messages(),
+                 QStringList({"You'll need to go to the\n  [Setup] button to install a stamp\n  before using."}));
+        QCOMPARE(none.services->messages->shown[0].request.caption, QStringLiteral("Notice - no stamp"));
+        QCOMPARE(none.services->messages->shown[0].request.icon, MsgIcon::None);
+    }
+
+    void storedStampIsLoadedIntoAllThreePictures()
+    {
+        Forms forms;
+        const QString stamp = forms.path("arrow.bmp");
+        stampPicture(60, 40).save(stamp, "BMP");
+        forms.writeFile("setup.ini", settings("[Stamp]\r\nFilename=" + stamp.toUtf8() + "\r\n"));
+        forms.start();
+        QCOMPARE(fSetup->lFilename->Caption(), QStringLiteral("arrow"));
+        QCOMPARE(fSetup->fullFilename, stamp);
+        for (TImage* image : {fMain->Image1, fSetup->Image1, static_cast<TImage*>(fStamp->BMShapedForm1)})
+            QCOMPARE(image->Picture.Bitmap().size(), QSize(60, 40));
+    }
+
+    void secondShowReadsNothing()
+    {
+        Forms forms(settings("[Line]\r\nThickness=7\r\n"));
+        forms.start();
+        fMain->LinePenThickness = 9;
+        forms.writeFile("setup.ini", settings("[Line]\r\nThickness=3\r\n"));
+        fMain->Hide();
+        fMain->Show();
+        QCOMPARE(fMain->LinePenThickness, 9);
+    }
+
+    void closeBoxWritesOnce()
+    {
+        Forms forms;
+        forms.start();
+        fMain->close();
+        QCOMPARE(forms.setting("Setup", "Operating"), QStringLiteral("No"));
+        QVERIFY(Application->Terminated);
+        // Nothing writes the file a second time on the way out.
+        forms.writeFile("setup.ini", "marker");
+        QCoreApplication::processEvents();
+        QCOMPARE(forms.readFile("setup.ini"), QByteArray("marker"));
+        Application->Terminated = false;
+    }
+
+    void unwritableProgramFolderUsesTheDataFolder()
+    {
+        QTemporaryDir dir;
+        QFile blocker(dir.filePath("file"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const QString notAFolder = dir.filePath("file/");
+        const QString data = writableProgramFolder(notAFolder);
+        QVERIFY(data != notAFolder);
+        QVERIFY(data.endsWith('/'));
+        QVERIFY(QFileInfo(data).isDir());
+        QCOMPARE(writableProgramFolder(dir.path() + '/'), dir.path() + '/');
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "test_startup.moc"

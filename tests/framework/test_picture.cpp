@@ -1,0 +1,118 @@
+// Pictures are read and written as real files; damaged files are refused
+// and a save replaces the old file whole or not at all.
+#include "Exceptions.h"
+#include "Picture.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestPicture : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+
+    QImage sample() const
+    {
+        QImage image(64, 48, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        for (int x = 0; x < 64; ++x)
+            image.setPixel(x, x % 48, qRgb(x * 4, 0, 255 - x * 4));
+        return image;
+    }
+
+private slots:
+    void bitmapIsWrittenAndReadBack()
+    {
+        TPicture picture;
+        picture.Assign(sample());
+        const QString path = dir.filePath(QStringLiteral("Screen.bmp"));
+        picture.SaveToFile(path);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.read(2), QByteArray("BM"));
+        TPicture back;
+        back.LoadFromFile(path);
+        QCOMPARE(back.Bitmap(), sample());
+    }
+
+    void damagedFilesAreRefusedAndThePictureKept_data()
+    {
+        QTest::addColumn<int>("keep");
+        QTest::newRow("truncated") << 2000;
+        QTest::newRow("header only") << 54;
+        QTest::newRow("two bytes") << 2;
+        QTest::newRow("empty") << 0;
+    }
+
+    void damagedFilesAreRefusedAndThePictureKept()
+    {
+        QFETCH(int, keep);
+        const QString good = dir.filePath(QStringLiteral("good.bmp"));
+        TPicture picture;
+        picture.Assign(sample());
+        picture.SaveToFile(good);
+        QFile in(good);
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        const QByteArray bytes = in.readAll().left(keep);
+        const QString torn = dir.filePath(QStringLiteral("torn.bmp"));
+        QFile out(torn);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(bytes);
+        out.close();
+
+        TPicture shown;
+        QImage before(10, 10, QImage::Format_RGB32);
+        before.fill(Qt::green);
+        shown.Assign(before);
+        QVERIFY_THROWS_EXCEPTION(EInvalidGraphic, shown.LoadFromFile(torn));
+        QCOMPARE(shown.Bitmap(), before);
+    }
+
+    void notAPictureIsRefused()
+    {
+        const QString path = dir.filePath(QStringLiteral("notes.bmp"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("this is not a bitmap at all");
+        f.close();
+        TPicture picture;
+        QVERIFY_THROWS_EXCEPTION(EInvalidGraphic, picture.LoadFromFile(path));
+        QVERIFY_THROWS_EXCEPTION(EInvalidGraphic, picture.LoadFromFile(dir.filePath(QStringLiteral("missing.bmp"))));
+    }
+
+    void failedSaveLeavesTheOldFileWhole()
+    {
+        const QString path = dir.filePath(QStringLiteral("keep.bmp"));
+        TPicture picture;
+        picture.Assign(sample());
+        picture.SaveToFile(path);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray old = f.readAll();
+        f.close();
+        TPicture empty; // an empty picture cannot be written as a bitmap
+        QVERIFY_THROWS_EXCEPTION(EFCreateError, empty.SaveToFile(path));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), old);
+        QVERIFY_THROWS_EXCEPTION(EFCreateError, picture.SaveToFile(dir.filePath(QStringLiteral("none/x.bmp"))));
+    }
+
+    void canvasKeepsItsSettingsAcrossANewBitmap()
+    {
+        TPicture picture;
+        picture.Canvas().Pen.Color = clRed;
+        picture.Canvas().Pen.Width = 7;
+        int changes = 0;
+        picture.AddChangeListener([&] { ++changes; });
+        picture.Assign(sample());
+        QCOMPARE(changes, 1);
+        QCOMPARE(picture.Canvas().Pen.Color, clRed);
+        QCOMPARE(picture.Canvas().Pen.Width, 7);
+        picture.Canvas().MoveTo(0, 10);
+        picture.Canvas().LineTo(30, 10);
+        QCOMPARE(fromPixel(picture.Bitmap().pixel(15, 10)), clRed);
+    }
+};
+
+QTEST_MAIN(TestPicture)
+#include "test_picture.moc"

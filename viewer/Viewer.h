@@ -1,0 +1,51 @@
+// The annotation surface: the borderless full-screen window that shows the
+// snapshot and turns mouse input into strokes, figures and text drawn
+// straight into the snapshot's bitmap.
+#pragma once
+
+#include "Form.h"
+
+enum TDrawingTool { dtText, dtScribble, dtLine, dtRectangle, dtEllipse, dtRoundRect };
+
+class TfViewer : public TForm {
+public:
+    explicit TfViewer(QWidget* owner = nullptr);
+
+    TImage* Image1;
+    TLabel* Label1;
+    TLabel* Label2;
+
+    int mouseX = 0;
+    int mouseY = 0;
+    QString Text;
+    int DragPauseCount = 0;
+    int DragPauseMax = 0;
+    int OffsetXY = 0;
+    bool Drawing = false;
+    bool Scribble = false;
+    bool Writing = false;
+    bool DragText = false;
+    bool Marker = false;
+    bool HLock = false;
+    QPoint Origin;
+    QPoint MovePt;
+    TDrawingTool DrawingTool = dtText;
+
+    TCanvas& Canvas() { return Image1->Canvas(); }
+
+    // Each time the surface is shown: the pointer-to-bitmap scale.
+    void FormShow(QObject* Sender);
+    // One figure of the current tool between the two points.
+    void DrawShape(QPoint TopLeft, QPoint BottomRight, TPenMode AMode);
+    // A press anywhere on the surface starts a stroke, with any button.
+    void FormMouseDown(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void FormMouseMove(QObject* Sender, TShiftState Shift, int X, int Y);
+    void FormMouseUp(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+
+private:
+    QPoint scaled(int X, int Y) const;
+    // The text's top edge lies one font size, in pixels, above the pointer.
+    int textRise() const { return Image1->Canvas().Font.Size; }
+};
+
+extern TfViewer* fViewer;
