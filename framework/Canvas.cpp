@@ -96,23 +96,26 @@ bool TCanvas::begin(QPainter& painter, bool withPen, bool withBrush) const
         return false;
     painter.begin(target_);
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setCompositionMode(compositionFor(Pen.Mode));
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    setUpPainter(painter, toQColor(Pen.Color), toQColor(Brush.Color), withPen, withBrush);
+    return true;
+}
+
+void TCanvas::setUpPainter(QPainter& painter, const QColor& pen, const QColor& brush, bool withPen,
+                           bool withBrush) const
+{
     if (withPen && Pen.Style != psClear) {
-        QPen pen(toQColor(Pen.Color));
-        pen.setWidth(Pen.Width <= 1 ? 0 : Pen.Width);
-        pen.setStyle(qtPenStyle(Pen.Style));
+        QPen qpen(pen);
+        qpen.setWidth(Pen.Width <= 1 ? 0 : Pen.Width);
+        qpen.setStyle(qtPenStyle(Pen.Style));
         // Thin lines end short of their last pixel; wide ones are round.
-        pen.setCapStyle(Pen.Width <= 1 ? Qt::FlatCap : Qt::RoundCap);
-        pen.setJoinStyle(Pen.Width <= 1 ? Qt::MiterJoin : Qt::RoundJoin);
-        painter.setPen(pen);
+        qpen.setCapStyle(Pen.Width <= 1 ? Qt::FlatCap : Qt::RoundCap);
+        qpen.setJoinStyle(Pen.Width <= 1 ? Qt::MiterJoin : Qt::RoundJoin);
+        painter.setPen(qpen);
     } else {
         painter.setPen(Qt::NoPen);
     }
-    if (withBrush)
-        painter.setBrush(QBrush(toQColor(Brush.Color), qtBrushStyle(Brush.Style)));
-    else
-        painter.setBrush(Qt::NoBrush);
-    return true;
+    painter.setBrush(withBrush ? QBrush(brush, qtBrushStyle(Brush.Style)) : QBrush(Qt::NoBrush));
 }
 
 QRect TCanvas::touched(const QRect& figure, int pad) const
@@ -127,17 +130,23 @@ QRect TCanvas::report(const QRect& rect)
     return rect;
 }
 
-QRect TCanvas::reportOutline(const QRect& box, int cornerX, int cornerY)
+QRegion TCanvas::outlineArea(const QRect& box, int cornerX, int cornerY) const
 {
     const QRect all = touched(box, padding());
-    if (Brush.Style != bsClear || !OnChange)
-        return report(all);
+    if (Brush.Style != bsClear)
+        return all;
     // Every pixel the pen paints lies within pad of the figure's path, so a
     // band of rows is touched only between the path's widest extent over the
     // rows within pad of it and its narrowest extent over the same rows.
     const double pad = (Pen.Style == psClear ? 0 : Pen.Width) / 2.0 + 3;
     const double a = box.width() / 2.0, b = box.height() / 2.0;
     const double cx = box.x() + a, cy = box.y() + b;
+    std::vector<QRect> bands;
+    auto band = [&](const QRect& r) {
+        const QRect clipped = r.intersected(all);
+        if (!clipped.isEmpty())
+            bands.push_back(clipped);
+    };
     for (int top = all.top(); top <= all.bottom(); top += BandHeight) {
         const int bottom = qMin(all.bottom(), top + BandHeight - 1);
         const double dTop = std::abs(top - cy), dBottom = std::abs(bottom + 1 - cy);
@@ -149,83 +158,158 @@ QRect TCanvas::reportOutline(const QRect& box, int cornerX, int cornerY)
         const double outer = widest + pad;
         const double inner = farthest + pad < b ? halfExtent(farthest + pad, a, b, cornerX, cornerY) - pad : 0;
         if (inner <= 1) {
-            report(QRect(QPoint(int(cx - outer), top), QPoint(int(cx + outer) + 1, bottom)).intersected(all));
+            band(QRect(QPoint(int(cx - outer), top), QPoint(int(cx + outer) + 1, bottom)));
         } else {
-            report(QRect(QPoint(int(cx - outer), top), QPoint(int(cx - inner) + 1, bottom)).intersected(all));
-            report(QRect(QPoint(int(cx + inner) - 1, top), QPoint(int(cx + outer) + 1, bottom)).intersected(all));
+            band(QRect(QPoint(int(cx - outer), top), QPoint(int(cx - inner) + 1, bottom)));
+            band(QRect(QPoint(int(cx + inner) - 1, top), QPoint(int(cx + outer) + 1, bottom)));
         }
     }
-    return all;
+    QRegion region;
+    if (!bands.empty())
+        region.setRects(bands.data(), int(bands.size()));
+    return region;
 }
 
-QRect TCanvas::reportLine(QPoint from, QPoint to)
+QRegion TCanvas::lineArea(QPoint from, QPoint to) const
 {
-    const QRect all = touched(QRect(from, to).normalized(), padding());
     const int length = qMax(std::abs(to.x() - from.x()), std::abs(to.y() - from.y()));
-    if (!OnChange || length <= 2 * BandHeight)
-        return report(all);
+    if (length <= 2 * BandHeight)
+        return touched(QRect(from, to).normalized(), padding());
     // A long slanting line: one small box per stretch of it.
     const int pieces = (length + BandHeight - 1) / BandHeight;
+    QRegion region;
     QPoint start = from;
     for (int i = 1; i <= pieces; ++i) {
         const QPoint end = from + (to - from) * i / pieces;
-        report(touched(QRect(start, end).normalized(), padding() + 1));
+        region += touched(QRect(start, end).normalized(), padding() + 1);
         start = end;
     }
-    return all;
+    return region;
+}
+
+namespace {
+
+// Pen and brush marks in the coverage mask (Qt paints 32-bit images far
+// faster than 8-bit ones).
+constexpr quint32 PenMark = 0xFFFFFF;
+constexpr quint32 BrushMark = 0x808080;
+
+inline quint32 rasterOp(TPenMode mode, quint32 d, quint32 c)
+{
+    switch (mode) {
+    case pmNot: return ~d | 0xFF000000u;
+    case pmMask: return (d & c) | 0xFF000000u;
+    case pmNotXor: return ~(c ^ d) | 0xFF000000u;
+    case pmCopy: break;
+    }
+    return c;
+}
+
+} // namespace
+
+QRect TCanvas::drawFigure(const QRegion& area, bool withBrush, const std::function<void(QPainter&)>& draw, bool curve)
+{
+    if (!target_ || target_->isNull() || area.isEmpty())
+        return QRect();
+    if (Pen.Mode == pmCopy) {
+        QPainter painter;
+        begin(painter, true, withBrush);
+        if (curve)
+            smoothJoins(painter);
+        draw(painter);
+    } else {
+        // Qt's own raster operations are slow; the figure is drawn as a
+        // coverage mask instead, and the operation applied to the marked pixels.
+        if (mask_.size() != target_->size())
+            mask_ = QImage(target_->size(), QImage::Format_RGB32);
+        for (const QRect& r : area)
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                memset(mask_.scanLine(y) + 4 * r.left(), 0, 4 * size_t(r.width()));
+        QPainter painter(&mask_);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        setUpPainter(painter, QColor::fromRgb(PenMark), QColor::fromRgb(BrushMark), true, withBrush);
+        if (curve)
+            smoothJoins(painter);
+        draw(painter);
+        painter.end();
+        applyRasterOp(area);
+    }
+    if (OnChange)
+        OnChange(area);
+    return area.boundingRect();
+}
+
+// A curve drawn as a fine polygon has no corners to round; mitred joins look
+// the same there and cost far less.
+void TCanvas::smoothJoins(QPainter& painter)
+{
+    QPen pen = painter.pen();
+    pen.setJoinStyle(Qt::MiterJoin);
+    painter.setPen(pen);
+}
+
+void TCanvas::applyRasterOp(const QRegion& area)
+{
+    const quint32 pen = toQColor(Pen.Color).rgb();
+    const quint32 brush = toQColor(Brush.Color).rgb();
+    const TPenMode mode = Pen.Mode;
+    for (const QRect& r : area) {
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            const auto* marks = reinterpret_cast<const quint32*>(mask_.constScanLine(y));
+            auto* pixels = reinterpret_cast<quint32*>(target_->scanLine(y));
+            for (int x = r.left(); x <= r.right(); ++x) {
+                const quint32 mark = marks[x] & 0xFFFFFF;
+                if (mark)
+                    pixels[x] = rasterOp(mode, pixels[x], mark == PenMark ? pen : brush);
+            }
+        }
+    }
 }
 
 QRect TCanvas::LineTo(int x, int y)
 {
     const QPoint from = PenPos;
     PenPos = QPoint(x, y);
-    QPainter painter;
-    if (from == PenPos || Pen.Style == psClear || !begin(painter, true, false))
+    if (from == PenPos || Pen.Style == psClear)
         return QRect();
-    painter.drawLine(from, PenPos);
-    painter.end();
-    return reportLine(from, PenPos);
+    const QPoint to = PenPos;
+    return drawFigure(lineArea(from, to), false, [&](QPainter& p) { p.drawLine(from, to); });
 }
 
 QRect TCanvas::Rectangle(int x1, int y1, int x2, int y2)
 {
     const QRect box = normalisedBox(x1, y1, x2, y2);
-    QPainter painter;
-    if (box.width() < 2 || box.height() < 2 || !begin(painter, true, true))
+    if (box.width() < 2 || box.height() < 2)
         return QRect();
     // The outline runs along the box's last pixels, so (L, T, R, B) covers
     // L <= x < R and T <= y < B.
-    painter.drawRect(box.adjusted(0, 0, -2, -2));
-    painter.end();
-    return reportOutline(box, 0, 0);
+    return drawFigure(outlineArea(box, 0, 0), true, [&](QPainter& p) { p.drawRect(box.adjusted(0, 0, -2, -2)); });
 }
 
 QRect TCanvas::Ellipse(int x1, int y1, int x2, int y2)
 {
     const QRect box = normalisedBox(x1, y1, x2, y2);
-    QPainter painter;
-    if (box.width() < 2 || box.height() < 2 || !begin(painter, true, true))
+    if (box.width() < 2 || box.height() < 2)
         return QRect();
     // Drawn as a fine polygon: Qt's thin-pen curves overshoot flat ellipses.
     QPainterPath path;
     path.addEllipse(QRectF(box.adjusted(0, 0, -2, -2)));
-    painter.drawPolygon(path.toFillPolygon());
-    painter.end();
-    return reportOutline(box, box.width() / 2, box.height() / 2);
+    const QPolygonF outline = path.toFillPolygon();
+    return drawFigure(outlineArea(box, box.width() / 2, box.height() / 2), true,
+                      [&](QPainter& p) { p.drawPolygon(outline); }, true);
 }
 
 QRect TCanvas::RoundRect(int x1, int y1, int x2, int y2, int cornerWidth, int cornerHeight)
 {
     const QRect box = normalisedBox(x1, y1, x2, y2);
-    QPainter painter;
-    if (box.width() < 2 || box.height() < 2 || !begin(painter, true, true))
+    if (box.width() < 2 || box.height() < 2)
         return QRect();
+    const int rx = qAbs(cornerWidth) / 2, ry = qAbs(cornerHeight) / 2;
     QPainterPath path;
-    path.addRoundedRect(QRectF(box.adjusted(0, 0, -2, -2)), qAbs(cornerWidth) / 2.0, qAbs(cornerHeight) / 2.0,
-                        Qt::AbsoluteSize);
-    painter.drawPolygon(path.toFillPolygon());
-    painter.end();
-    return reportOutline(box, qAbs(cornerWidth) / 2, qAbs(cornerHeight) / 2);
+    path.addRoundedRect(QRectF(box.adjusted(0, 0, -2, -2)), rx, ry, Qt::AbsoluteSize);
+    const QPolygonF outline = path.toFillPolygon();
+    return drawFigure(outlineArea(box, rx, ry), true, [&](QPainter& p) { p.drawPolygon(outline); }, true);
 }
 
 QRect TCanvas::FillRect(const QRect& rect)

@@ -9,11 +9,13 @@
 #include "Types.h"
 
 #include <QFont>
+#include <QImage>
 #include <QPoint>
 #include <QRect>
+#include <QRegion>
+#include <vector>
 #include <functional>
 
-class QImage;
 class QPainter;
 
 struct TPen {
@@ -55,8 +57,8 @@ public:
     TBrush Brush;
     TFont Font;
     QPoint PenPos;
-    // Called with the bitmap rectangle each drawing call touched.
-    std::function<void(const QRect&)> OnChange;
+    // Called once per drawing call with the bitmap area it touched.
+    std::function<void(const QRegion&)> OnChange;
 
     void MoveTo(int x, int y) { PenPos = QPoint(x, y); }
     QRect LineTo(int x, int y);
@@ -77,16 +79,23 @@ public:
 
 private:
     bool begin(QPainter& painter, bool withPen, bool withBrush) const;
+    void setUpPainter(QPainter& painter, const QColor& pen, const QColor& brush, bool withPen, bool withBrush) const;
     QRect touched(const QRect& figure, int pad) const;
     QRect report(const QRect& rect);
-    // Reports an outlined figure with a clear interior as thin bands along its
-    // outline, so a large rubber band repaints only what it touched.
-    QRect reportOutline(const QRect& box, int cornerX, int cornerY);
-    QRect reportLine(QPoint from, QPoint to);
+    // The area an outlined figure touches: with a clear interior, thin bands
+    // along its outline, so a large rubber band repaints only its edge.
+    QRegion outlineArea(const QRect& box, int cornerX, int cornerY) const;
+    QRegion lineArea(QPoint from, QPoint to) const;
+    // Draws a figure that touches no more than area, with the pen mode.
+    QRect drawFigure(const QRegion& area, bool withBrush, const std::function<void(QPainter&)>& draw,
+                     bool curve = false);
+    static void smoothJoins(QPainter& painter);
+    void applyRasterOp(const QRegion& area);
     // Half the pen and a margin for the rasteriser rounding outwards.
     int padding() const { return Pen.Width / 2 + 3; }
 
     QImage* target_ = nullptr;
+    QImage mask_; // coverage of the figure being drawn with a raster operation
 };
 
 // The corner points of a drag as one normalised rectangle in the classic

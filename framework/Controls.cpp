@@ -529,7 +529,7 @@ TImage::TImage(QWidget* parent, int left, int top, int width, int height) : TCon
     setGeometry(left, top, width, height);
     setAttribute(Qt::WA_OpaquePaintEvent, false);
     Picture.AddChangeListener([this] { update(); });
-    Picture.Canvas().OnChange = [this](const QRect& r) { update(toWidget(r)); };
+    Picture.Canvas().OnChange = [this](const QRegion& r) { update(toWidget(r)); };
 }
 
 void TImage::SetStretch(bool stretch)
@@ -548,6 +548,17 @@ QRect TImage::pictureRect() const
     if (Center)
         r.moveCenter(rect().center());
     return r;
+}
+
+QRegion TImage::toWidget(const QRegion& bitmapArea) const
+{
+    const QRect target = pictureRect();
+    if (target.size() == Picture.Bitmap().size())
+        return bitmapArea.translated(target.topLeft()).intersected(rect());
+    QRegion shown;
+    for (const QRect& r : bitmapArea)
+        shown += toWidget(r);
+    return shown;
 }
 
 QRect TImage::toWidget(const QRect& b) const
@@ -570,18 +581,23 @@ void TImage::paintEvent(QPaintEvent* event)
     if (target.isEmpty())
         return;
     QPainter p(this);
-    const QRect dirty = event->rect().intersected(target);
-    if (target.size() == Picture.Bitmap().size()) {
-        // One to one: copy the dirty rectangle only.
-        p.drawImage(dirty.topLeft(), Picture.Bitmap(), dirty.translated(-target.topLeft()));
-        return;
-    }
-    p.setClipRect(dirty);
+    const bool oneToOne = target.size() == Picture.Bitmap().size();
     const double sx = double(Picture.Width()) / target.width();
     const double sy = double(Picture.Height()) / target.height();
-    const QRectF source((dirty.x() - target.x()) * sx, (dirty.y() - target.y()) * sy, dirty.width() * sx,
-                        dirty.height() * sy);
-    p.drawImage(QRectF(dirty), Picture.Bitmap(), source);
+    // Rectangle by rectangle: a thin band round a large figure repaints as a
+    // thin band, not as the box around it.
+    for (const QRect& r : event->region()) {
+        const QRect dirty = r.intersected(target);
+        if (dirty.isEmpty())
+            continue;
+        if (oneToOne) {
+            p.drawImage(dirty.topLeft(), Picture.Bitmap(), dirty.translated(-target.topLeft()));
+            continue;
+        }
+        const QRectF source((dirty.x() - target.x()) * sx, (dirty.y() - target.y()) * sy, dirty.width() * sx,
+                            dirty.height() * sy);
+        p.drawImage(QRectF(dirty), Picture.Bitmap(), source);
+    }
 }
 
 void TImage::mousePressEvent(QMouseEvent* e)

@@ -267,6 +267,7 @@ public:
     TMouseEvent OnMouseUp;
     // Widget rectangle that shows the given bitmap rectangle.
     QRect toWidget(const QRect& bitmapRect) const;
+    QRegion toWidget(const QRegion& bitmapArea) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

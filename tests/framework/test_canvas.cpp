@@ -178,7 +178,7 @@ private slots:
             const QImage before = image;
             TCanvas canvas(&image);
             QRegion reported;
-            canvas.OnChange = [&](const QRect& r) { reported += r; };
+            canvas.OnChange = [&](const QRegion& r) { reported += r; };
             canvas.Pen = TPen{clRed, 1 + int(random.bounded(25)), psSolid, pmNotXor};
             canvas.Brush = TBrush{clBlue, random.bounded(2) ? bsClear : bsSolid};
             const int x1 = random.bounded(300), y1 = random.bounded(220);
@@ -202,7 +202,7 @@ private slots:
         QImage image = filled(2000, 1500, clWhite);
         TCanvas canvas(&image);
         QRegion reported;
-        canvas.OnChange = [&](const QRect& r) { reported += r; };
+        canvas.OnChange = [&](const QRegion& r) { reported += r; };
         canvas.Pen.Width = 3;
         canvas.Brush.Style = bsClear;
         canvas.Ellipse(10, 10, 1990, 1490);
@@ -217,7 +217,7 @@ private slots:
         QImage image = filled(400, 300, clWhite);
         TCanvas canvas(&image);
         QList<QRect> reported;
-        canvas.OnChange = [&](const QRect& r) { reported << r; };
+        canvas.OnChange = [&](const QRegion& r) { reported << r.boundingRect(); };
         canvas.Pen.Width = 4;
         canvas.Rectangle(100, 100, 150, 140);
         QCOMPARE(reported.size(), 1);
