@@ -125,6 +125,7 @@ void TfMain::createControls()
     btnQuit = new TBitBtn(this, QStringLiteral("&Quit"), 216, 8, 83, 25);
     btnQuit->SetGlyph(Glyphs::Quit());
     btnQuit->OnClick = [this](QObject* s) { btnQuitClick(s); };
+    CancelButton = btnQuit;
     btnErase = new TBitBtn(this, QStringLiteral("Clear"), 328, 8, 75, 25);
     btnErase->SetGlyph(Glyphs::Clear());
     btnErase->OnClick = [this](QObject* s) { btnEraseClick(s); };
@@ -303,7 +304,10 @@ void TfMain::readPenSettings(TIniFile& ini)
     if (LinePenThickness == 0)
         LinePenThickness = fSetup->TrackBar1->Max() + 1 - fSetup->TrackBar1->Position();
     const bool thin = LinePenThickness == 1;
-    fSetup->SolidPen->SetDown(thin);
+    if (thin)
+        fSetup->SolidPen->SetDown(true);
+    else
+        fSetup->SolidPen->Release();
     fSetup->setDashedChoices(thin);
 
     LinePenColor = StrToInt(ini.ReadString(QStringLiteral("Line"), QStringLiteral("Color"), QStringLiteral("0")));

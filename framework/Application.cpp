@@ -16,7 +16,8 @@ void TApplication::ProcessMessages() { QCoreApplication::processEvents(QEventLoo
 void TApplication::Terminate()
 {
     Terminated = true;
-    QCoreApplication::quit();
+    // Straight out of the loop: quit() would first ask every window to close.
+    QCoreApplication::exit(0);
 }
 
 void TApplication::ShowException(const std::exception& error)

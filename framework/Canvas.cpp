@@ -8,17 +8,6 @@
 
 namespace {
 
-QPainter::CompositionMode compositionFor(TPenMode mode)
-{
-    switch (mode) {
-    case pmNot: return QPainter::RasterOp_NotDestination;
-    case pmMask: return QPainter::RasterOp_SourceAndDestination;
-    case pmNotXor: return QPainter::RasterOp_NotSourceXorDestination;
-    case pmCopy: break;
-    }
-    return QPainter::CompositionMode_Source;
-}
-
 Qt::PenStyle qtPenStyle(TPenStyle style)
 {
     switch (style) {
@@ -96,7 +85,8 @@ bool TCanvas::begin(QPainter& painter, bool withPen, bool withBrush) const
         return false;
     painter.begin(target_);
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    // Opaque colours cover what is beneath; a hatch leaves its gaps alone.
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     setUpPainter(painter, toQColor(Pen.Color), toQColor(Brush.Color), withPen, withBrush);
     return true;
 }
@@ -227,7 +217,6 @@ QRect TCanvas::drawFigure(const QRegion& area, bool withBrush, const std::functi
                 memset(mask_.scanLine(y) + 4 * r.left(), 0, 4 * size_t(r.width()));
         QPainter painter(&mask_);
         painter.setRenderHint(QPainter::Antialiasing, false);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
         setUpPainter(painter, QColor::fromRgb(PenMark), QColor::fromRgb(BrushMark), true, withBrush);
         if (curve)
             smoothJoins(painter);

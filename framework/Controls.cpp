@@ -3,6 +3,7 @@
 #include "Application.h"
 
 #include <QEvent>
+#include <QFocusEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEvent>
@@ -113,6 +114,12 @@ void TSpeedButton::SetDown(bool down)
     down_ = down;
     if (down_)
         releaseOthers();
+    update();
+}
+
+void TSpeedButton::Release()
+{
+    down_ = false;
     update();
 }
 
@@ -372,7 +379,9 @@ void TEdit::SetFont(const TFont& font) { applyFont(this, font, font.Color); }
 void TEdit::focusInEvent(QFocusEvent* event)
 {
     QLineEdit::focusInEvent(event);
-    if (OnEnter) {
+    // Entering is moving into the box, not its window coming back to the front.
+    const bool returning = event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason;
+    if (OnEnter && !returning) {
         const TNotifyEvent handler = OnEnter;
         Application->Guard([&] { handler(this); });
     }

@@ -62,8 +62,11 @@ public:
     TNotifyEvent OnClick;
 
     bool Down() const { return down_; }
-    // Sets the state without running OnClick.
+    // Sets the state without running OnClick; a button of a group that does
+    // not allow all up stays down.
     void SetDown(bool down);
+    // Lets the button up whatever its group allows.
+    void Release();
     void SetGlyph(const QImage& glyph);
     const QImage& Glyph() const { return glyph_; }
     void SetCaption(const QString& caption);

@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QTimer>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 TForm::TForm(QWidget* owner) : TControl(owner, Qt::Window)
@@ -134,9 +135,24 @@ void TForm::hideEvent(QHideEvent* event)
 
 void TForm::closeEvent(QCloseEvent* event)
 {
-    // The window's close box: the same road as Close.
+    // The window's close box: the same road as Close. Once the program is
+    // ending, windows simply go.
     event->ignore();
-    Close();
+    if (Application->Terminated)
+        event->accept();
+    else
+        Close();
+}
+
+void TForm::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && CancelButton && CancelButton->isEnabled())
+        CancelButton->click();
+    else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && DefaultButton &&
+             DefaultButton->isEnabled())
+        DefaultButton->click();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void TForm::mousePressEvent(QMouseEvent* e)

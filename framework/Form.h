@@ -36,6 +36,9 @@ public:
     // Runs a modal loop until the form is hidden or closed.
     TModalResult ShowModal();
     TModalResult ModalResult = mrNone;
+    // Escape clicks the cancel-kind button, Return the OK-kind one.
+    TBitBtn* CancelButton = nullptr;
+    TBitBtn* DefaultButton = nullptr;
     // Runs OnClose, then hides the form; closing the main form ends the program.
     void Close();
 
@@ -43,6 +46,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

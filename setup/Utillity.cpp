@@ -314,7 +314,7 @@ void TfSetup::createFrameButtons()
     btnOptions->OnClick = [this](QObject* s) { btnOptionsClick(s); };
     BtnFinished = new TBitBtn(this, QStringLiteral("Finished"), 192, 248, 75, 25);
     BtnFinished->SetGlyph(Glyphs::Finished());
-    BtnFinished->setDefault(true);
+    DefaultButton = BtnFinished;
     BtnFinished->OnClick = [this](QObject* s) { BtnFinishedClick(s); };
     btnHelp = new TBitBtn(this, QStringLiteral("Help"), 352, 248, 89, 25);
     btnHelp->SetGlyph(Glyphs::Help());

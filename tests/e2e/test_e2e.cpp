@@ -9,8 +9,8 @@
 
 namespace {
 
-constexpr int ScreenW = 1024;
-constexpr int ScreenH = 768;
+constexpr int ScreenW = 1280;
+constexpr int ScreenH = 800;
 
 // The tests' own full-screen window: what there is on the screen to capture.
 class Backdrop : public QWidget {
@@ -46,6 +46,24 @@ int differences(const QImage& a, const QImage& b, const QRect& area)
 }
 
 const QRect AboveFullBar(0, 0, ScreenW, ScreenH - 43);
+
+// Where the setup dialog's controls are on the screen (it opens at 369, 93).
+QPoint onSetup(int x, int y) { return QPoint(369 + x, 93 + y); }
+
+bool near(QRgb a, QRgb b, int tolerance = 8)
+{
+    return qAbs(qRed(a) - qRed(b)) <= tolerance && qAbs(qGreen(a) - qGreen(b)) <= tolerance &&
+           qAbs(qBlue(a) - qBlue(b)) <= tolerance;
+}
+
+int countNear(const QImage& image, const QRect& area, QRgb colour, int tolerance = 8)
+{
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            n += near(image.pixel(x, y), colour, tolerance);
+    return n;
+}
 
 } // namespace
 
@@ -135,6 +153,176 @@ private slots:
         click(fullBar(365, 20)); // "Clear"
         pause(600);
         QCOMPARE(differences(grabScreen(), known, AboveFullBar), 0);
+        p.kill();
+    }
+
+    void ellipseWithACrossFillIsRememberedAcrossRuns()
+    {
+        const QImage known = backdrop->picture;
+        QString folder;
+        {
+            Program p;
+            QVERIFY(!p.start().isEmpty());
+            openFullBar(p);
+            click(fullBar(740, 22)); // the ellipse tool
+            click(fullBar(453, 20)); // "Setup"
+            QVERIFY(!findWindow(QStringLiteral("Setup")).isEmpty());
+            click(onSetup(223, 177)); // the cross-hatched fill
+            click(onSetup(229, 260)); // "Finished"
+            click(fullBar(49, 20));   // "Capture"
+            pause(1200);
+            drag({300, 150}, {{500, 300}, {700, 450}});
+            const QImage shown = grabScreen();
+            // Inside the ellipse: white hatch lines over the snapshot, both.
+            const QRect inside(420, 230, 160, 140);
+            QVERIFY(countNear(shown, inside, qRgb(255, 255, 255), 0) > 400);
+            QVERIFY(differences(shown, known, inside) < inside.width() * inside.height() / 2);
+            QVERIFY(countNear(shown, QRect(295, 295, 12, 12), qRgb(0, 255, 0), 0) > 10); // the outline
+            click(fullBar(257, 20)); // "&Quit"
+            pause(500);
+            QVERIFY(p.waitForExit());
+            const TIniFile ini(p.file("setup.ini"));
+            QCOMPARE(ini.ReadString("Setup", "Mode", ""), QStringLiteral("5"));
+            QCOMPARE(ini.ReadString("Shape", "BrushStyle", ""), QStringLiteral("CrossBrush"));
+
+            Program again;
+            again.writeFile("setup.ini", p.readFile("setup.ini"));
+            QVERIFY(!again.start().isEmpty());
+            openFullBar(again);
+            const QImage bar = grabScreen();
+            QVERIFY(near(bar.pixel(724 + 2, ScreenH - 43 + 20), qRgb(255, 255, 0))); // ellipse indicator lit
+            QVERIFY(near(bar.pixel(548 + 2, ScreenH - 43 + 20), qRgb(0, 0, 0)));     // line indicator not
+            click(fullBar(453, 20));
+            pause(300);
+            const QImage dialog = grabScreen();
+            QVERIFY(near(dialog.pixel(onSetup(211 + 2, 165 + 2).x(), onSetup(211 + 2, 165 + 2).y()), qRgb(224, 224, 224), 2));
+            QVERIFY(near(dialog.pixel(onSetup(19 + 2, 165 + 2).x(), onSetup(19 + 2, 165 + 2).y()), qRgb(192, 192, 192), 2));
+            again.kill();
+        }
+    }
+
+    void saveThroughTheDialogAndOpenAgain()
+    {
+        Program p;
+        QVERIFY(!p.start().isEmpty());
+        openFullBar(p);
+        click(fullBar(49, 20)); // "Capture"
+        pause(1200);
+        drag({200, 200}, {{600, 220}, {900, 260}}); // an aqua stroke
+        click(fullBar(453, 20));                     // "Setup"
+        click(onSetup(133, 260));                    // "Options"
+        click(onSetup(69, 28));                      // "Save"
+        QVERIFY(!findWindow(QStringLiteral("Save Screen")).isEmpty());
+        pause(300);
+        type(QStringLiteral("marked"));
+        key(QStringLiteral("Return"));
+        pause(800);
+        const QImage saved = QImage(p.file("Screens/marked.bmp")).convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(saved.size(), QSize(ScreenW, ScreenH));
+        QVERIFY(count(saved, QRect(190, 180, 720, 100), qRgb(0, 255, 255)) > 1000);
+
+        click(onSetup(229, 260)); // "Finished"
+        click(fullBar(365, 20));  // "Clear"
+        pause(600);
+        QCOMPARE(count(grabScreen(), QRect(190, 180, 720, 100), qRgb(0, 255, 255)), 0);
+        click(fullBar(453, 20));  // "Setup": it opens on the line page
+        click(onSetup(133, 260)); // "Options"
+        click(onSetup(68, 68));   // "Open"
+        QVERIFY(!findWindow(QStringLiteral("Open Screen snapshot")).isEmpty());
+        pause(300);
+        key(QStringLiteral("ctrl+a"));
+        type(QStringLiteral("marked.bmp"));
+        key(QStringLiteral("Return"));
+        pause(600);
+        click(onSetup(229, 260)); // "Finished"
+        pause(300);
+        QVERIFY(count(grabScreen(), QRect(190, 180, 720, 100), qRgb(0, 255, 255)) > 1000);
+        p.kill();
+    }
+
+    void stampIsPrintedWhereItIsReleased()
+    {
+        const QImage known = backdrop->picture;
+        Program p;
+        QVERIFY(!p.start().isEmpty());
+        openFullBar(p);
+        const QImage blueBar = grabScreen().copy(0, ScreenH - 43, ScreenW, 43);
+        click(fullBar(49, 20)); // "Capture"
+        pause(1200);
+        const QImage maroonBar = grabScreen().copy(0, ScreenH - 43, ScreenW, 43);
+        click(fullBar(1108, 22)); // the stamp button
+        QVERIFY(!findWindow(QStringLiteral("icon - Form")).isEmpty());
+        pause(400);
+        const QImage silverBar = grabScreen().copy(0, ScreenH - 43, ScreenW, 43);
+        for (const auto& shot : {qMakePair(blueBar, "blue"), qMakePair(maroonBar, "maroon"), qMakePair(silverBar, "silver")})
+            shot.first.save(QStringLiteral("bar-%1.png").arg(QLatin1String(shot.second)));
+        QVERIFY(qBlue(blueBar.pixel(600, 2)) > 200 && qRed(blueBar.pixel(600, 2)) < 20);
+        QVERIFY(qRed(maroonBar.pixel(600, 2)) > 100 && qBlue(maroonBar.pixel(600, 2)) < 20);
+        QVERIFY(qRed(silverBar.pixel(600, 2)) > 150 && qBlue(silverBar.pixel(600, 2)) > 150);
+
+        // Centred at first; dragged by 150 to the right and 120 up.
+        const QRect start((ScreenW - 184) / 2, (ScreenH - 132) / 2, 184, 132);
+        drag(start.center(), {start.center() + QPoint(75, -60), start.center() + QPoint(150, -120)});
+        pause(600);
+        QVERIFY(findWindow(QStringLiteral("icon - Form"), 500).isEmpty());
+        const QRect placed = start.translated(150, -120);
+        click(fullBar(453, 20)); // Setup, Options, Save: the snapshot as a file
+        click(onSetup(133, 260));
+        click(onSetup(69, 28));
+        QVERIFY(!findWindow(QStringLiteral("Save Screen")).isEmpty());
+        pause(300);
+        type(QStringLiteral("stamped"));
+        key(QStringLiteral("Return"));
+        pause(800);
+        const QImage saved = QImage(p.file("Screens/stamped.bmp")).convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(saved.size(), QSize(ScreenW, ScreenH));
+        // The arrow's blue inside, the snapshot itself at the white corners.
+        int blue = 0;
+        for (int y = placed.top(); y <= placed.bottom(); ++y)
+            for (int x = placed.left(); x <= placed.right(); ++x)
+                blue += qBlue(saved.pixel(x, y)) > 150 && qRed(saved.pixel(x, y)) < 120 && qGreen(saved.pixel(x, y)) < 160 &&
+                        (saved.pixel(x, y) & 0xFFFFFF) != (known.pixel(x, y) & 0xFFFFFF);
+        QVERIFY(blue > 2000);
+        QCOMPARE(differences(saved, known, QRect(placed.topLeft(), QSize(8, 8))), 0);
+        QCOMPARE(differences(saved, known, QRect(placed.bottomRight() - QPoint(7, 7), QSize(8, 8))), 0);
+        QCOMPARE(differences(saved, known, QRect(start.left() - 1, start.bottom() + 2, 100, 10)), 0);
+        p.kill();
+    }
+
+    void bannerIsPrintedFromTypedText()
+    {
+        // A busy screen: the banner's outline, taken from beneath it, is whole.
+        QImage busy(ScreenW, ScreenH, QImage::Format_RGB32);
+        for (int y = 0; y < ScreenH; ++y)
+            for (int x = 0; x < ScreenW; ++x)
+                busy.setPixel(x, y, qRgb((x * 37 + y * 11) % 200 + 20, (x * 13 + y * 29) % 200 + 20, 120));
+        showBackdrop(busy);
+        Program p;
+        QVERIFY(!p.start().isEmpty());
+        openFullBar(p);
+        click(fullBar(49, 20)); // "Capture"
+        pause(1200);
+        click(fullBar(842, 22));  // the text tool opens the text box
+        click(fullBar(1000, 20)); // the text box
+        key(QStringLiteral("ctrl+a"));
+        type(QStringLiteral("HELLO THERE"));
+        click(fullBar(924, 22)); // the banner button
+        QVERIFY(!findWindow(QStringLiteral("fStamp2")).isEmpty());
+        pause(500);
+        const QRect banner = windowGeometry(findWindow(QStringLiteral("fStamp2")));
+        const QImage outline(p.file("Text.bmp"));
+        QCOMPARE(outline.size(), banner.size());
+        // It holds the screen beneath the banner's starting place.
+        QCOMPARE(differences(outline.convertToFormat(QImage::Format_RGB32), busy.copy(banner), outline.rect()), 0);
+        drag(banner.center(), {banner.center() + QPoint(0, -100), banner.center() + QPoint(0, -200)});
+        pause(600);
+        QVERIFY(findWindow(QStringLiteral("fStamp2"), 500).isEmpty());
+        const QRect placed = banner.translated(0, -200);
+        const QImage shown = grabScreen();
+        // The label: black letters on white, printed where it was let go.
+        QVERIFY(count(shown, placed, qRgb(255, 255, 255)) > placed.width() * placed.height() / 2);
+        QVERIFY(count(shown, placed, qRgb(0, 0, 0)) > 30);
+        QCOMPARE(differences(shown, busy, banner.adjusted(0, 10, 0, 0)), 0); // nothing left where it began
         p.kill();
     }
 

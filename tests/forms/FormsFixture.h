@@ -51,6 +51,7 @@ public:
             writeFile(QStringLiteral("setup.ini"), settings);
         services->screen->picture = screenPicture();
         Application->Title = QStringLiteral("Screen Quillet");
+        Application->Terminated = false;
         fMain = new TfMain(dir.path());
         Application->MainForm = fMain;
         fViewer = new TfViewer();

@@ -149,7 +149,7 @@ private slots:
                 QCOMPARE(b->Visible(), thin);
             QCOMPARE(fSetup->lDash->Visible(), thin);
             QCOMPARE(fSetup->lDot->Visible(), thin);
-            QVERIFY(fSetup->SolidPen->Down());
+            QCOMPARE(fSetup->SolidPen->Down(), thin);
         }
     }
 

@@ -126,17 +126,21 @@ private slots:
 
     void hatchedBrushLeavesGapsAndClearBrushFillsNothing()
     {
-        QImage image = filled(60, 60, clWhite);
-        TCanvas canvas(&image);
-        canvas.Pen.Style = psClear;
-        canvas.Brush = TBrush{clBlue, bsCross};
-        canvas.Rectangle(0, 0, 60, 60);
-        int blue = 0, white = 0;
-        for (int y = 10; y < 50; ++y)
-            for (int x = 10; x < 50; ++x)
-                (at(image, x, y) == clBlue ? blue : white) += 1;
-        QVERIFY(blue > 100);
-        QVERIFY(white > blue);
+        for (int figure = 0; figure < 3; ++figure) {
+            QImage image = filled(60, 60, clWhite);
+            TCanvas canvas(&image);
+            canvas.Pen.Color = clRed;
+            canvas.Brush = TBrush{clBlue, bsCross};
+            if (figure == 0) canvas.Rectangle(0, 0, 60, 60);
+            if (figure == 1) canvas.Ellipse(0, 0, 60, 60);
+            if (figure == 2) canvas.RoundRect(0, 0, 60, 60, 30, 30);
+            int blue = 0, white = 0, other = 0;
+            for (int y = 20; y < 40; ++y)
+                for (int x = 20; x < 40; ++x)
+                    (at(image, x, y) == clBlue ? blue : at(image, x, y) == clWhite ? white : other) += 1;
+            QVERIFY(blue > 40);
+            QCOMPARE(other, 0); // the gaps keep what was there
+        }
 
         QImage empty = filled(60, 60, clWhite);
         TCanvas clear(&empty);
