@@ -8,6 +8,24 @@
 
 namespace {
 
+constexpr int BandHeight = 24;
+
+// Half the width of a rounded box at a vertical distance dy from its centre;
+// a and b are its half sizes, rx and ry its corner radii (an ellipse has
+// rx = a and ry = b, a rectangle 0 and 0).
+double halfExtent(double dy, double a, double b, double rx, double ry)
+{
+    if (dy > b)
+        return -1;
+    const double intoCorner = dy - (b - ry);
+    if (intoCorner <= 0 || ry <= 0)
+        return a;
+    const double t = intoCorner / ry;
+    return (a - rx) + rx * std::sqrt(qMax(0.0, 1 - t * t));
+}
+
+} // namespace
+
 Qt::PenStyle qtPenStyle(TPenStyle style)
 {
     switch (style) {
@@ -35,24 +53,6 @@ Qt::BrushStyle qtBrushStyle(TBrushStyle style)
     }
     return Qt::SolidPattern;
 }
-
-constexpr int BandHeight = 24;
-
-// Half the width of a rounded box at a vertical distance dy from its centre;
-// a and b are its half sizes, rx and ry its corner radii (an ellipse has
-// rx = a and ry = b, a rectangle 0 and 0).
-double halfExtent(double dy, double a, double b, double rx, double ry)
-{
-    if (dy > b)
-        return -1;
-    const double intoCorner = dy - (b - ry);
-    if (intoCorner <= 0 || ry <= 0)
-        return a;
-    const double t = intoCorner / ry;
-    return (a - rx) + rx * std::sqrt(qMax(0.0, 1 - t * t));
-}
-
-} // namespace
 
 void TFont::SetHeight(int height)
 {

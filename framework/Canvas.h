@@ -98,6 +98,10 @@ private:
     QImage mask_; // coverage of the figure being drawn with a raster operation
 };
 
+// The Qt styles that draw the classic pen and brush styles.
+Qt::PenStyle qtPenStyle(TPenStyle style);
+Qt::BrushStyle qtBrushStyle(TBrushStyle style);
+
 // The corner points of a drag as one normalised rectangle in the classic
 // (L, T, R, B) convention, however the drag went.
 QRect normalisedBox(int x1, int y1, int x2, int y2);

@@ -29,6 +29,31 @@ TMouseButton buttonOf(Qt::MouseButton button)
     }
 }
 
+void fireNotify(const TNotifyEvent& handler, QObject* sender)
+{
+    if (!handler)
+        return;
+    const TNotifyEvent copy = handler; // the handler may replace itself
+    Application->Guard([&] { copy(sender); });
+}
+
+void fireMouse(const TMouseEvent& handler, QObject* sender, QMouseEvent* e)
+{
+    if (!handler)
+        return;
+    const QPoint pos = e->position().toPoint();
+    Application->Guard(
+        [&] { handler(sender, buttonOf(e->button()), shiftOf(e->modifiers(), e->buttons()), pos.x(), pos.y()); });
+}
+
+void fireMouseMove(const TMouseMoveEvent& handler, QObject* sender, QMouseEvent* e)
+{
+    if (!handler)
+        return;
+    const QPoint pos = e->position().toPoint();
+    Application->Guard([&] { handler(sender, shiftOf(e->modifiers(), e->buttons()), pos.x(), pos.y()); });
+}
+
 namespace {
 
 // Keeps the children aligned to the client area at their parent's size.
@@ -163,10 +188,7 @@ void TSpeedButton::Click()
         else if (AllowAllUp)
             SetDown(false);
     }
-    if (OnClick) {
-        const TNotifyEvent handler = OnClick;
-        Application->Guard([&] { handler(this); });
-    }
+    fireNotify(OnClick, this);
 }
 
 void TSpeedButton::mouseReleaseEvent(QMouseEvent* event)
@@ -210,10 +232,7 @@ TBitBtn::TBitBtn(QWidget* parent, const QString& caption, int left, int top, int
 {
     setGeometry(left, top, width, height);
     QObject::connect(this, &QPushButton::clicked, [this] {
-        if (OnClick) {
-            const TNotifyEvent handler = OnClick;
-            Application->Guard([&] { handler(this); });
-        }
+        fireNotify(OnClick, this);
     });
 }
 
@@ -347,10 +366,8 @@ void TLabel::refresh()
 
 void TLabel::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (OnClick && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
-        const TNotifyEvent handler = OnClick;
-        Application->Guard([&] { handler(this); });
-    }
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        fireNotify(OnClick, this);
 }
 
 // ---- TEdit
@@ -359,10 +376,7 @@ TEdit::TEdit(QWidget* parent, int left, int top, int width, int height) : TContr
 {
     setGeometry(left, top, width, height);
     QObject::connect(this, &QLineEdit::textChanged, [this] {
-        if (OnChange) {
-            const TNotifyEvent handler = OnChange;
-            Application->Guard([&] { handler(this); });
-        }
+        fireNotify(OnChange, this);
     });
 }
 
@@ -381,10 +395,8 @@ void TEdit::focusInEvent(QFocusEvent* event)
     QLineEdit::focusInEvent(event);
     // Entering is moving into the box, not its window coming back to the front.
     const bool returning = event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason;
-    if (OnEnter && !returning) {
-        const TNotifyEvent handler = OnEnter;
-        Application->Guard([&] { handler(this); });
-    }
+    if (!returning)
+        fireNotify(OnEnter, this);
 }
 
 // ---- TCheckBox
@@ -394,10 +406,7 @@ TCheckBox::TCheckBox(QWidget* parent, const QString& caption, int left, int top,
 {
     setGeometry(left, top, width, height);
     QObject::connect(this, &QCheckBox::toggled, [this] {
-        if (OnClick) {
-            const TNotifyEvent handler = OnClick;
-            Application->Guard([&] { handler(this); });
-        }
+        fireNotify(OnClick, this);
     });
 }
 
@@ -412,10 +421,7 @@ TComboBox::TComboBox(QWidget* parent, int left, int top, int width, int height) 
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
     auto changed = [this] {
-        if (OnChange) {
-            const TNotifyEvent handler = OnChange;
-            Application->Guard([&] { handler(this); });
-        }
+        fireNotify(OnChange, this);
     };
     QObject::connect(this, &QComboBox::activated, changed);
     QObject::connect(lineEdit(), &QLineEdit::textEdited, changed);
@@ -480,10 +486,8 @@ TTrackBar::TTrackBar(QWidget* parent, int left, int top, int width, int height, 
     setPageStep(1);
     SetPosition(position);
     QObject::connect(this, &QSlider::valueChanged, [this] {
-        if (!programmatic_ && OnChange) {
-            const TNotifyEvent handler = OnChange;
-            Application->Guard([&] { handler(this); });
-        }
+        if (!programmatic_)
+            fireNotify(OnChange, this);
     });
 }
 
@@ -609,33 +613,9 @@ void TImage::paintEvent(QPaintEvent* event)
     }
 }
 
-void TImage::mousePressEvent(QMouseEvent* e)
-{
-    if (OnMouseDown) {
-        const QPoint pos = e->position().toPoint();
-        Application->Guard([&] {
-            OnMouseDown(this, buttonOf(e->button()), shiftOf(e->modifiers(), e->buttons()), pos.x(), pos.y());
-        });
-    }
-}
-
-void TImage::mouseMoveEvent(QMouseEvent* e)
-{
-    if (OnMouseMove) {
-        const QPoint pos = e->position().toPoint();
-        Application->Guard([&] { OnMouseMove(this, shiftOf(e->modifiers(), e->buttons()), pos.x(), pos.y()); });
-    }
-}
-
-void TImage::mouseReleaseEvent(QMouseEvent* e)
-{
-    if (OnMouseUp) {
-        const QPoint pos = e->position().toPoint();
-        Application->Guard([&] {
-            OnMouseUp(this, buttonOf(e->button()), shiftOf(e->modifiers(), e->buttons()), pos.x(), pos.y());
-        });
-    }
-}
+void TImage::mousePressEvent(QMouseEvent* e) { fireMouse(OnMouseDown, this, e); }
+void TImage::mouseMoveEvent(QMouseEvent* e) { fireMouseMove(OnMouseMove, this, e); }
+void TImage::mouseReleaseEvent(QMouseEvent* e) { fireMouse(OnMouseUp, this, e); }
 
 // ---- TTimer
 
@@ -643,10 +623,7 @@ TTimer::TTimer(QObject* owner, int interval, bool enabled) : QObject(owner)
 {
     timer_.setInterval(interval);
     QObject::connect(&timer_, &QTimer::timeout, [this] {
-        if (OnTimer) {
-            const TNotifyEvent handler = OnTimer;
-            Application->Guard([&] { handler(this); });
-        }
+        fireNotify(OnTimer, this);
     });
     SetEnabled(enabled);
 }

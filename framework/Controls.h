@@ -19,12 +19,20 @@
 #include <QTimer>
 #include <functional>
 
+class QMouseEvent;
+
 using TNotifyEvent = std::function<void(QObject* Sender)>;
 using TMouseEvent = std::function<void(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(QObject* Sender, TShiftState Shift, int X, int Y)>;
 
 TShiftState shiftOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons);
 TMouseButton buttonOf(Qt::MouseButton button);
+
+// Run an event handler, if there is one; an error it raises is shown in the
+// standard exception box.
+void fireNotify(const TNotifyEvent& handler, QObject* sender);
+void fireMouse(const TMouseEvent& handler, QObject* sender, QMouseEvent* event);
+void fireMouseMove(const TMouseMoveEvent& handler, QObject* sender, QMouseEvent* event);
 
 // Geometry and visibility under the classic names. Visible is the control's
 // own flag, whether or not its form is on screen.

@@ -120,10 +120,8 @@ void TForm::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     if (!stayOnTop_)
         QTimer::singleShot(0, qApp, raiseStayOnTopForms);
-    if (OnShow && !event->spontaneous()) {
-        const TNotifyEvent handler = OnShow;
-        Application->Guard([&] { handler(this); });
-    }
+    if (!event->spontaneous())
+        fireNotify(OnShow, this);
 }
 
 void TForm::hideEvent(QHideEvent* event)
@@ -146,7 +144,9 @@ void TForm::closeEvent(QCloseEvent* event)
 
 void TForm::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Escape && CancelButton && CancelButton->isEnabled())
+    if (event->key() == Qt::Key_Escape && CloseOnEscape)
+        Close();
+    else if (event->key() == Qt::Key_Escape && CancelButton && CancelButton->isEnabled())
         CancelButton->click();
     else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && DefaultButton &&
              DefaultButton->isEnabled())
@@ -155,30 +155,6 @@ void TForm::keyPressEvent(QKeyEvent* event)
         QWidget::keyPressEvent(event);
 }
 
-void TForm::mousePressEvent(QMouseEvent* e)
-{
-    if (OnMouseDown) {
-        const QPoint pos = e->position().toPoint();
-        Application->Guard([&] {
-            OnMouseDown(this, buttonOf(e->button()), shiftOf(e->modifiers(), e->buttons()), pos.x(), pos.y());
-        });
-    }
-}
-
-void TForm::mouseMoveEvent(QMouseEvent* e)
-{
-    if (OnMouseMove) {
-        const QPoint pos = e->position().toPoint();
-        Application->Guard([&] { OnMouseMove(this, shiftOf(e->modifiers(), e->buttons()), pos.x(), pos.y()); });
-    }
-}
-
-void TForm::mouseReleaseEvent(QMouseEvent* e)
-{
-    if (OnMouseUp) {
-        const QPoint pos = e->position().toPoint();
-        Application->Guard([&] {
-            OnMouseUp(this, buttonOf(e->button()), shiftOf(e->modifiers(), e->buttons()), pos.x(), pos.y());
-        });
-    }
-}
+void TForm::mousePressEvent(QMouseEvent* e) { fireMouse(OnMouseDown, this, e); }
+void TForm::mouseMoveEvent(QMouseEvent* e) { fireMouseMove(OnMouseMove, this, e); }
+void TForm::mouseReleaseEvent(QMouseEvent* e) { fireMouse(OnMouseUp, this, e); }

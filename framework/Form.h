@@ -39,6 +39,8 @@ public:
     // Escape clicks the cancel-kind button, Return the OK-kind one.
     TBitBtn* CancelButton = nullptr;
     TBitBtn* DefaultButton = nullptr;
+    // Escape closes the form (floating windows that are dismissed, not confirmed).
+    bool CloseOnEscape = false;
     // Runs OnClose, then hides the form; closing the main form ends the program.
     void Close();
 

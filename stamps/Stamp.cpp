@@ -5,7 +5,6 @@
 #include "Viewer.h"
 #include "bmshapedform.h"
 
-#include <QKeyEvent>
 
 TfStamp* fStamp = nullptr;
 
@@ -26,6 +25,7 @@ TfStamp::TfStamp(QWidget* owner) : TForm(owner)
     SetCaption(QStringLiteral("icon - Form"));
     SetBorderStyle(bsNone);
     SetStayOnTop(true);
+    CloseOnEscape = true;
     resize(184, 132);
     setCursor(Qt::DragMoveCursor);
     Image1 = new TImage(this, 0, 0, 184, 132);
@@ -45,12 +45,4 @@ void TfStamp::BMShapedForm1MouseUp(QObject*, TMouseButton, TShiftState, int, int
 {
     printScreenAreaIntoSnapshot(this, size());
     Close();
-}
-
-void TfStamp::keyPressEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_Escape)
-        Close();
-    else
-        TForm::keyPressEvent(event);
 }

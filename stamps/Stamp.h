@@ -19,10 +19,6 @@ public:
     // A release anywhere on the stamp prints it.
     void BMShapedForm1MouseUp(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
     void BMShapedForm1MouseMove(QObject* Sender, TShiftState Shift, int X, int Y) {}
-
-protected:
-    // Escape closes the window without printing the stamp.
-    void keyPressEvent(QKeyEvent* event) override;
 };
 
 extern TfStamp* fStamp;

@@ -6,7 +6,6 @@
 #include "Stamp.h"
 #include "bmshapedform.h"
 
-#include <QKeyEvent>
 
 TfStamp2* fStamp2 = nullptr;
 
@@ -15,6 +14,7 @@ TfStamp2::TfStamp2(QWidget* owner) : TForm(owner)
     SetCaption(QStringLiteral("fStamp2"));
     SetBorderStyle(bsNone);
     SetStayOnTop(true);
+    CloseOnEscape = true;
     SetColor(clAqua);
     resize(1063, 98);
     BMShapedForm1 = new TBMShapedForm(this);
@@ -74,12 +74,4 @@ void TfStamp2::BMShapedForm1MouseUp(QObject*, TMouseButton, TShiftState, int, in
     printScreenAreaIntoSnapshot(this, lText->size());
     Application->ProcessMessages();
     Close();
-}
-
-void TfStamp2::keyPressEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_Escape)
-        Close();
-    else
-        TForm::keyPressEvent(event);
 }

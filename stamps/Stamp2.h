@@ -27,10 +27,6 @@ public:
     void Timer1Timer(QObject* Sender);
     void BMShapedForm1MouseUp(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
     QString OutlineFile() const { return CurrentDir + QStringLiteral("Text.bmp"); }
-
-protected:
-    // Escape closes the banner without printing it.
-    void keyPressEvent(QKeyEvent* event) override;
 };
 
 extern TfStamp2* fStamp2;

@@ -58,34 +58,6 @@ QRegion roundRectRegion(const TRect& r, int corner)
     return QRegion(path.toFillPolygon().toPolygon(), Qt::WindingFill);
 }
 
-Qt::PenStyle qtPenStyle(TPenStyle style)
-{
-    switch (style) {
-    case psDash: return Qt::DashLine;
-    case psDot: return Qt::DotLine;
-    case psDashDot: return Qt::DashDotLine;
-    case psDashDotDot: return Qt::DashDotDotLine;
-    case psClear: return Qt::NoPen;
-    case psSolid: break;
-    }
-    return Qt::SolidLine;
-}
-
-Qt::BrushStyle qtBrushStyle(TBrushStyle style)
-{
-    switch (style) {
-    case bsClear: return Qt::NoBrush;
-    case bsHorizontal: return Qt::HorPattern;
-    case bsVertical: return Qt::VerPattern;
-    case bsFDiagonal: return Qt::FDiagPattern;
-    case bsBDiagonal: return Qt::BDiagPattern;
-    case bsCross: return Qt::CrossPattern;
-    case bsDiagCross: return Qt::DiagCrossPattern;
-    case bsSolid: break;
-    }
-    return Qt::SolidPattern;
-}
-
 } // namespace
 
 int MulDiv(int a, int b, int c)
