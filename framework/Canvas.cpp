@@ -62,8 +62,27 @@ void TFont::SetHeight(int height)
 
 int TFont::PixelHeight() const { return (Size * 96 + 36) / 72; }
 
+namespace {
+
+// The faces the forms name, by the metric-compatible faces installed here;
+// the old dialog face gets a narrow sans so captions fit their places.
+void substituteClassicFaces()
+{
+    static const bool done = [] {
+        QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+        QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
+        QFont::insertSubstitution(QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"));
+        QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
+        return true;
+    }();
+    Q_UNUSED(done);
+}
+
+} // namespace
+
 QFont TFont::toQFont() const
 {
+    substituteClassicFaces();
     QFont f(Name);
     f.setPixelSize(qMax(1, PixelHeight()));
     f.setBold(Style & fsBold);

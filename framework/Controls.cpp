@@ -402,7 +402,7 @@ void TEdit::focusInEvent(QFocusEvent* event)
 // ---- TCheckBox
 
 TCheckBox::TCheckBox(QWidget* parent, const QString& caption, int left, int top, int width, int height)
-    : TControl(shownCaption(caption), parent)
+    : TControl(caption, parent) // Qt reads "&&" and "&" as the classic captions do
 {
     setGeometry(left, top, width, height);
     QObject::connect(this, &QCheckBox::toggled, [this] {
