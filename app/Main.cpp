@@ -90,7 +90,7 @@ TfMain::TfMain(const QString& programDir, QWidget* owner) : TForm(owner)
     SetBorderStyle(bsSingle);
     SetStayOnTop(true);
     SetColor(clLime);
-    resize(1271, 43);
+    SetBounds(0, 0, 1271, 43);
     setFont(TFont{QStringLiteral("MS Sans Serif"), 8, clBlack, 0}.toQFont());
     setWindowIcon(QIcon(QPixmap::fromImage(Glyphs::AppIcon())));
     createControls();
@@ -218,7 +218,7 @@ void TfMain::FormCreate(QObject*)
 {
     CurrentDir = writableProgramFolder(ProgramDir);
     FirstShow = true;
-    setGeometry(10, 5, 318, 86);
+    SetBounds(10, 5, 318, 86);
 }
 
 QString TfMain::DefaultStampFile() const
@@ -821,12 +821,12 @@ void TfMain::btnPanelClick(QObject*)
     const QSize screen = Services::Screen().Size();
     if (btnPanel->Caption() == QStringLiteral("Tool Bar")) {
         SetBorderStyle(bsNone);
-        setGeometry(0, screen.height() - 43, screen.width(), 43);
+        SetBounds(0, screen.height() - 43, screen.width(), 43);
         btnPanel->SetCaption(QStringLiteral("Hide Bar"));
         SetStayOnTop(true);
     } else {
         SetBorderStyle(bsSingle);
-        setGeometry(10, screen.height() - 186, 318, 86);
+        SetBounds(10, screen.height() - 186, 318, 86);
         btnPanel->SetCaption(QStringLiteral("Tool Bar"));
     }
 }

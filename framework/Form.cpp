@@ -36,10 +36,30 @@ void TForm::applyFlags()
     if (stayOnTop_)
         flags |= Qt::WindowStaysOnTopHint;
     setWindowFlags(flags);
+    if (borderStyle_ == bsNone)
+        fixSize(); // a borderless form has no frame to drag: no constraint
     setGeometry(geometry);
     // Changing the flags of a window takes it off the screen; put it back.
     if (shown)
         show();
+}
+
+void TForm::fixSize()
+{
+    if (borderStyle_ == bsNone) {
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    } else {
+        setFixedSize(size());
+    }
+}
+
+void TForm::SetBounds(int left, int top, int width, int height)
+{
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    setGeometry(left, top, width, height);
+    fixSize();
 }
 
 void TForm::SetBorderStyle(TFormBorderStyle style)

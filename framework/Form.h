@@ -30,6 +30,8 @@ public:
     void SetStayOnTop(bool onTop);
     TColor Color() const { return color_; }
     void SetColor(TColor color);
+    // Places the form; a bordered form keeps that size against dragging of its frame.
+    void SetBounds(int left, int top, int width, int height);
     int ClientWidth() const { return width(); }
     int ClientHeight() const { return height(); }
 
@@ -55,6 +57,7 @@ protected:
 
 private:
     void applyFlags();
+    void fixSize();
     TFormBorderStyle borderStyle_ = bsSingle;
     bool stayOnTop_ = false;
     TColor color_ = clSilver;
