@@ -2,6 +2,7 @@
 // old band, drawing the new one and repainting the window area they dirtied,
 // against one repaint of the whole picture.
 #include "Main.h"
+#include "Ratio.h"
 #include "Viewer.h"
 
 #include <QApplication>
@@ -75,5 +76,16 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    prepare(3840, 2160, dtRectangle);
+    fViewer->FormMouseDown(fViewer, mbLeft, ssLeft, 960, 540);
+    int i = 0;
+    printRatio(
+        "rubber-band rectangle move on a 3840x2160 snapshot, against a full repaint",
+        [] { fViewer->Image1->repaint(); },
+        [&] {
+            fViewer->FormMouseMove(fViewer, ssLeft, 1920 + (i % 40) * 3, 1080 + (i++ % 25) * 2);
+            QCoreApplication::processEvents();
+        },
+        200);
     return 0;
 }

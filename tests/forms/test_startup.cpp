@@ -6,6 +6,7 @@
 
 #include "Gpshape.h"
 
+#include <QRandomGenerator>
 #include <QtTest>
 
 namespace {
@@ -302,6 +303,37 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(forms.readFile("setup.ini"), QByteArray("marker"));
         Application->Terminated = false;
+    }
+
+    // Whatever a damaged settings file holds, the start either reads it or
+    // says in one error box why not; it never crashes.
+    void mutatedSettingsNeverCrashTheStart()
+    {
+        Forms written;
+        written.start();
+        written.quit();
+        const QByteArray good = written.readFile("setup.ini");
+        QRandomGenerator random(77);
+        for (int round = 0; round < 60; ++round) {
+            QByteArray bytes = good;
+            for (int e = 0; e < 1 + random.bounded(6); ++e) {
+                const int at = random.bounded(bytes.size());
+                if (random.bounded(2))
+                    bytes[at] = char(random.bounded(256));
+                else
+                    bytes.remove(at, 1 + random.bounded(8));
+            }
+            Forms forms(bytes);
+            forms.services->messages->answers.enqueue(mrNo);
+            forms.start();
+            int errors = 0;
+            for (const ShownMessage& m : forms.services->messages->shown)
+                errors += m.request.icon == MsgIcon::Error;
+            QVERIFY(errors <= 1);
+            QCOMPARE(fMain->FirstShow, errors == 1);
+            forms.quit();
+            QCOMPARE(forms.setting("Setup", "Operating"), QStringLiteral("No"));
+        }
     }
 
     void unwritableProgramFolderUsesTheDataFolder()
