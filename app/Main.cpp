@@ -517,7 +517,6 @@ void TfMain::btnQuitClick(QObject*)
 
 // ---- Tool selection
 
-void TfMain::showSelected(TShape* indicator) { selectedLook(indicator); }
 
 void TfMain::btnScribbleClick(QObject*)
 {
@@ -531,7 +530,7 @@ void TfMain::btnScribbleClick(QObject*)
     btnScribble->SetDown(true);
     setButton();
     shapePen->Show();
-    showSelected(sScribble);
+    selectedLook(sScribble);
 }
 
 void TfMain::btnLineClick(QObject*)
@@ -546,7 +545,7 @@ void TfMain::btnLineClick(QObject*)
     btnLine->SetDown(true);
     setButton();
     shapePen->Show();
-    showSelected(sLine);
+    selectedLook(sLine);
 }
 
 void TfMain::btnRectangleClick(QObject*)
@@ -559,7 +558,7 @@ void TfMain::btnRectangleClick(QObject*)
     btnRectangle->SetDown(true);
     setButton();
     Shape1->Show();
-    showSelected(sRectangle);
+    selectedLook(sRectangle);
 }
 
 void TfMain::btnRoundRectClick(QObject*)
@@ -572,7 +571,7 @@ void TfMain::btnRoundRectClick(QObject*)
     btnRoundRect->SetDown(true);
     setButton();
     Shape1->Show();
-    showSelected(sRoundRect);
+    selectedLook(sRoundRect);
 }
 
 void TfMain::btnEllipseClick(QObject*)
@@ -585,7 +584,7 @@ void TfMain::btnEllipseClick(QObject*)
     btnEllipse->SetDown(true);
     setButton();
     Shape1->Show();
-    showSelected(sEllipse);
+    selectedLook(sEllipse);
 }
 
 void TfMain::btnTextClick(QObject*)
@@ -620,7 +619,7 @@ void TfMain::btnTextClick(QObject*)
     }
     btnText->SetDown(true);
     setButton();
-    showSelected(sText);
+    selectedLook(sText);
 }
 
 void TfMain::setButton()

@@ -128,7 +128,6 @@ private:
     void firstRun();
     void writeSettings(TIniFile& ini) const;
     void loadStamp(const QString& path);
-    void showSelected(TShape* indicator);
     void simulatePrintScreen();
     bool settingsRead_ = false;
     // Every banner gets a window of its own; they live until the program ends.

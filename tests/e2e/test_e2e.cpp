@@ -86,6 +86,32 @@ class TestEndToEnd : public QObject {
     }
     static QPoint fullBar(int x, int y) { return QPoint(x, ScreenH - 43 + y); }
 
+    // Starts the program, stretches the bar along the bottom and captures.
+    static bool startAndCapture(Program& p)
+    {
+        if (p.start().isEmpty())
+            return false;
+        openFullBar(p);
+        click(fullBar(49, 20)); // "Capture"
+        pause(1200);
+        return true;
+    }
+
+    // Setup, Options, Save: the snapshot saved through the real dialog.
+    static bool saveScreenAs(const QString& name)
+    {
+        click(fullBar(453, 20));  // "Setup"
+        click(onSetup(133, 260)); // "Options"
+        click(onSetup(69, 28));   // "Save"
+        if (findWindow(QStringLiteral("Save Screen")).isEmpty())
+            return false;
+        pause(300);
+        type(name);
+        key(QStringLiteral("Return"));
+        pause(800);
+        return true;
+    }
+
 private slots:
     void init() { showBackdrop(knownPicture(ScreenW, ScreenH)); }
     void cleanup() { backdrop.reset(); }
@@ -204,19 +230,9 @@ private slots:
     void saveThroughTheDialogAndOpenAgain()
     {
         Program p;
-        QVERIFY(!p.start().isEmpty());
-        openFullBar(p);
-        click(fullBar(49, 20)); // "Capture"
-        pause(1200);
+        QVERIFY(startAndCapture(p));
         drag({200, 200}, {{600, 220}, {900, 260}}); // an aqua stroke
-        click(fullBar(453, 20));                     // "Setup"
-        click(onSetup(133, 260));                    // "Options"
-        click(onSetup(69, 28));                      // "Save"
-        QVERIFY(!findWindow(QStringLiteral("Save Screen")).isEmpty());
-        pause(300);
-        type(QStringLiteral("marked"));
-        key(QStringLiteral("Return"));
-        pause(800);
+        QVERIFY(saveScreenAs(QStringLiteral("marked")));
         const QImage saved = QImage(p.file("Screens/marked.bmp")).convertToFormat(QImage::Format_RGB32);
         QCOMPARE(saved.size(), QSize(ScreenW, ScreenH));
         QVERIFY(count(saved, QRect(190, 180, 720, 100), qRgb(0, 255, 255)) > 1000);
@@ -266,14 +282,7 @@ private slots:
         pause(600);
         QVERIFY(findWindow(QStringLiteral("icon - Form"), 500).isEmpty());
         const QRect placed = start.translated(150, -120);
-        click(fullBar(453, 20)); // Setup, Options, Save: the snapshot as a file
-        click(onSetup(133, 260));
-        click(onSetup(69, 28));
-        QVERIFY(!findWindow(QStringLiteral("Save Screen")).isEmpty());
-        pause(300);
-        type(QStringLiteral("stamped"));
-        key(QStringLiteral("Return"));
-        pause(800);
+        QVERIFY(saveScreenAs(QStringLiteral("stamped"))); // the snapshot as a file
         const QImage saved = QImage(p.file("Screens/stamped.bmp")).convertToFormat(QImage::Format_RGB32);
         QCOMPARE(saved.size(), QSize(ScreenW, ScreenH));
         // The arrow's blue inside, the snapshot itself at the white corners.
@@ -298,10 +307,7 @@ private slots:
                 busy.setPixel(x, y, qRgb((x * 37 + y * 11) % 200 + 20, (x * 13 + y * 29) % 200 + 20, 120));
         showBackdrop(busy);
         Program p;
-        QVERIFY(!p.start().isEmpty());
-        openFullBar(p);
-        click(fullBar(49, 20)); // "Capture"
-        pause(1200);
+        QVERIFY(startAndCapture(p));
         click(fullBar(842, 22));  // the text tool opens the text box
         click(fullBar(1000, 20)); // the text box
         key(QStringLiteral("ctrl+a"));
