@@ -621,11 +621,13 @@ void drawPen(QPainter& p, const QPointF& tip)
 
 } // namespace
 
-QImage AppIcon()
+QImage AppIcon(int size)
 {
-    QImage img = blank(48, 48);
+    QImage img = blank(size, size);
     QPainter p(&img);
     smooth(p);
+    // Drawn on a 48-unit grid; the desktop's icon sizes are the same drawing scaled.
+    p.scale(size / 48.0, size / 48.0);
     drawMonitor(p);
     drawMarkOnScreen(p);
     drawPen(p, QPointF(21.5, 26));

@@ -38,7 +38,7 @@ QImage Stamps();
 QImage Options();
 QImage About();
 
-// 48x48.
-QImage AppIcon();
+// Square, 48x48 on the bar; the installed icons use other sizes.
+QImage AppIcon(int size = 48);
 
 } // namespace Glyphs

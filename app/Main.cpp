@@ -224,9 +224,17 @@ void TfMain::FormCreate(QObject*)
 QString TfMain::DefaultStampFile() const
 {
     const QString relative = QStringLiteral("Stamps/3dArrow-rt.bmp");
-    // A copy in the data folder wins; the one shipped beside the program is the fall-back.
-    if (CurrentDir != ProgramDir && FindFile(CurrentDir + relative))
-        return CurrentDir + relative;
+    // A copy in the data folder wins, then the one beside the program (a build
+    // or an unpacked copy), then the installed one in <prefix>/share.
+    QStringList candidates;
+    if (CurrentDir != ProgramDir)
+        candidates << CurrentDir + relative;
+    candidates << ProgramDir + relative
+               << QDir::cleanPath(ProgramDir + QStringLiteral("../share/screen-quillet/") + relative)
+               << QStandardPaths::locate(QStandardPaths::GenericDataLocation, QStringLiteral("screen-quillet/") + relative);
+    for (const QString& file : candidates)
+        if (!file.isEmpty() && FindFile(file))
+            return file;
     return ProgramDir + relative;
 }
 

@@ -9,6 +9,7 @@ packages=(
   libbenchmark-dev
   xvfb xdotool x11-utils xauth
   fonts-liberation fonts-dejavu-core
+  desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()

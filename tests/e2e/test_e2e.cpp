@@ -65,6 +65,34 @@ int countNear(const QImage& image, const QRect& area, QRgb colour, int tolerance
     return n;
 }
 
+// The full bar with its controls named beneath it: the picture in the README.
+QImage namedBar(const QImage& bar)
+{
+    const QList<QPair<int, QString>> names = {
+        {49, "Capture / Remove"}, {152, "Tool Bar / Hide Bar"}, {257, "Quit"}, {365, "Clear"}, {453, "Setup"},
+        {525, "Freehand"}, {565, "Line"}, {612, "line pen"}, {676, "Rectangle"}, {708, "Round rectangle"},
+        {740, "Ellipse"}, {842, "Text"}, {880, "Tablet"}, {924, "Banner"}, {1008, "text box"}, {1108, "Stamp"},
+        {1156, "stamp picture"}};
+    constexpr int Row = 16;
+    QImage named(bar.width(), bar.height() + 3 * Row + 6, QImage::Format_RGB32);
+    named.fill(Qt::white);
+    QPainter p(&named);
+    p.drawImage(0, 0, bar);
+    p.setFont(QFont(QStringLiteral("DejaVu Sans"), 8));
+    for (int i = 0; i < names.size(); ++i) {
+        const int x = names[i].first;
+        const int baseline = bar.height() + Row * (i % 3 + 1);
+        const int width = p.fontMetrics().horizontalAdvance(names[i].second);
+        const QRect label(qBound(0, x - width / 2, named.width() - width), baseline - Row + 4, width, Row - 2);
+        p.setPen(Qt::gray);
+        p.drawLine(x, bar.height(), x, label.top());
+        p.fillRect(label, Qt::white);
+        p.setPen(Qt::black);
+        p.drawText(label, Qt::AlignCenter, names[i].second);
+    }
+    return named;
+}
+
 } // namespace
 
 class TestEndToEnd : public QObject {
@@ -272,6 +300,7 @@ private slots:
         const QImage silverBar = grabScreen().copy(0, ScreenH - 43, ScreenW, 43);
         for (const auto& shot : {qMakePair(blueBar, "blue"), qMakePair(maroonBar, "maroon"), qMakePair(silverBar, "silver")})
             shot.first.save(QStringLiteral("bar-%1.png").arg(QLatin1String(shot.second)));
+        namedBar(blueBar).save(QStringLiteral("bar-named.png"));
         QVERIFY(qBlue(blueBar.pixel(600, 2)) > 200 && qRed(blueBar.pixel(600, 2)) < 20);
         QVERIFY(qRed(maroonBar.pixel(600, 2)) > 100 && qBlue(maroonBar.pixel(600, 2)) < 20);
         QVERIFY(qRed(silverBar.pixel(600, 2)) > 150 && qBlue(silverBar.pixel(600, 2)) > 150);
