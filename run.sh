@@ -12,9 +12,10 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   exec build/quillet
 fi
 
-# Xvfb picks a free display number itself and writes it to the descriptor given.
+# Xvfb picks a free display number itself and writes it to the descriptor
+# given. Its own session keeps Ctrl+C from ending it before the program.
 number_file=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+setsid Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null; rm -f "$number_file"' EXIT
 for _ in $(seq 100); do
