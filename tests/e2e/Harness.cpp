@@ -1,5 +1,6 @@
 #include "Harness.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -52,6 +53,22 @@ void stopVirtualDisplay()
         waitpid(xvfb, nullptr, 0);
         xvfb = 0;
     }
+}
+
+int runOnVirtualDisplay(int argc, char** argv, int width, int height, const std::function<int()>& runTests)
+{
+    if (!startVirtualDisplay(width, height)) {
+        qWarning("could not start a virtual display");
+        return 1;
+    }
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    int result = 0;
+    {
+        QApplication app(argc, argv);
+        result = runTests();
+    }
+    stopVirtualDisplay();
+    return result;
 }
 
 QString xdotool(const QStringList& args, int timeoutMs)

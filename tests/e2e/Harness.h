@@ -7,12 +7,16 @@
 #include <QRect>
 #include <QString>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 // Starts a virtual display before the Qt application exists; the tests'
 // own windows and grabs then live on it.
 bool startVirtualDisplay(int width, int height);
 void stopVirtualDisplay();
+// A test program's main: the tests made and run by runTests see a virtual
+// display of their own through the real X11 platform.
+int runOnVirtualDisplay(int argc, char** argv, int width, int height, const std::function<int()>& runTests);
 
 QString xdotool(const QStringList& args, int timeoutMs = 15000);
 void mouseMove(QPoint p);

@@ -395,19 +395,10 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    if (!startVirtualDisplay(ScreenW, ScreenH)) {
-        qWarning("could not start a virtual display");
-        return 1;
-    }
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    int result = 0;
-    {
-        QApplication app(argc, argv);
+    return runOnVirtualDisplay(argc, argv, ScreenW, ScreenH, [&] {
         TestEndToEnd test;
-        result = QTest::qExec(&test, argc, argv);
-    }
-    stopVirtualDisplay();
-    return result;
+        return QTest::qExec(&test, argc, argv);
+    });
 }
 
 #include "test_e2e.moc"

@@ -5,7 +5,6 @@
 #include "Harness.h"
 #include "IniFile.h"
 
-#include <QApplication>
 #include <QDirIterator>
 #include <QtTest>
 #include <unistd.h>
@@ -169,19 +168,10 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    if (!startVirtualDisplay(ScreenW, ScreenH)) {
-        qWarning("could not start a virtual display");
-        return 1;
-    }
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    int result = 0;
-    {
-        QApplication app(argc, argv);
+    return runOnVirtualDisplay(argc, argv, ScreenW, ScreenH, [&] {
         TestInstall test;
-        result = QTest::qExec(&test, argc, argv);
-    }
-    stopVirtualDisplay();
-    return result;
+        return QTest::qExec(&test, argc, argv);
+    });
 }
 
 #include "test_install.moc"
