@@ -69,6 +69,13 @@ private slots:
         QVERIFY2(install.code == 0, qPrintable(install.output));
     }
 
+    // Lets the temporary folder go again after a run as an ordinary user.
+    void cleanupTestCase()
+    {
+        for (const char* folder : {"bin", "share"})
+            QFile::setPermissions(installed(folder), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
     void installsWhatTheDesktopNeedsAndTheValidatorsAcceptIt()
     {
         QVERIFY(QFileInfo(installed("bin/quillet")).isExecutable());
