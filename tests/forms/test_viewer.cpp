@@ -63,6 +63,7 @@ class TestViewer : public QObject {
             break;
         case 'K': fViewer->Canvas().Draw(x, 100, stampPicture()); break; // as the stamp window prints
         case 'C': fMain->btnEraseClick(fMain->btnErase); break;
+        case 'O': fViewer->Image1->Picture.Assign(screenPicture(800, 600)); break; // as Open loads a file
         case 'P': // a new capture of another screen
             forms->services->screen->picture = screenPicture().mirrored(true, false);
             fMain->btnSnapShotClick(fMain->btnSnapShot);
@@ -129,6 +130,9 @@ private slots:
         QTest::newRow("then undo reaches back past it") << "RLuSuu" << 100 << noCap << 0 << 0;
         QTest::newRow("clear is one step and undone") << "RSCu" << 100 << noCap << 2 << frame / 4;
         QTest::newRow("clear redone") << "RSCur" << 100 << noCap << 0 << 0;
+        QTest::newRow("clear of a picture of another size") << "ORCu" << 100 << noCap << 2 << 0;
+        QTest::newRow("and redone") << "ORCur" << 100 << noCap << 0 << 0;
+        QTest::newRow("a picture opened starts afresh") << "ROu" << 100 << noCap << 2 << 0;
         QTest::newRow("stamp and text trail a step each") << "KTu" << 100 << noCap << 1 << 0;
         QTest::newRow("undo everything is the snapshot") << "RLSTKCuuuuuu" << 100 << noCap << 0 << 0;
         QTest::newRow("Escape puts back a rubber band") << "Rx" << 100 << noCap << 1 << 0;
