@@ -137,7 +137,7 @@ void TfMain::createControls()
     btnSetup->OnClick = [this](QObject* s) { btnSetupClick(s); };
     createToolControls();
     createTextControls();
-    setToolTips();
+    setUpHelp();
     setTabOrder(btnQuit, btnSnapShot);
     setTabOrder(btnSnapShot, btnPanel);
     setTabOrder(btnPanel, btnErase);
@@ -216,7 +216,7 @@ void TfMain::createTextControls()
     Image1->SetStretch(true);
 }
 
-void TfMain::setToolTips()
+void TfMain::setUpHelp()
 {
     const std::pair<QWidget*, const char*> tips[] = {
         {btnSnapShot, "Capture: take a snapshot of the whole screen to draw on. Remove: put the snapshot away"},

@@ -122,7 +122,8 @@ private:
     void createControls();
     void createToolControls();
     void createTextControls();
-    void setToolTips();
+    // Tooltips on the bar's controls, and F1 for the help window.
+    void setUpHelp();
     void linkHelpButtons();
     void readSettings(TIniFile& ini);
     void readPenSettings(TIniFile& ini);

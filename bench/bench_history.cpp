@@ -4,11 +4,11 @@
 // the cap keeps; and the time a stroke's step takes against copying a frame.
 #include "History.h"
 #include "Main.h"
+#include "Noise.h"
 #include "Ratio.h"
 #include "Viewer.h"
 
 #include <QApplication>
-#include <QRandomGenerator>
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <cstdio>
@@ -18,21 +18,10 @@ namespace {
 constexpr int W = 3840, H = 2160;
 constexpr double Frame = double(W) * H * 4;
 
-QImage noise()
-{
-    QImage image(W, H, QImage::Format_RGB32);
-    QRandomGenerator random(5);
-    for (int y = 0; y < H; ++y) {
-        auto* line = reinterpret_cast<quint32*>(image.scanLine(y));
-        for (int x = 0; x < W; ++x)
-            line[x] = 0xFF000000u | (random.generate() & 0xFFFFFFu);
-    }
-    return image;
-}
 
 const QImage& snapshot()
 {
-    static const QImage picture = noise();
+    static const QImage picture = noise(W, H);
     return picture;
 }
 
