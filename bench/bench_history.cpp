@@ -18,7 +18,6 @@ namespace {
 constexpr int W = 3840, H = 2160;
 constexpr double Frame = double(W) * H * 4;
 
-
 const QImage& snapshot()
 {
     static const QImage picture = noise(W, H);
