@@ -198,6 +198,9 @@ private slots:
         QCOMPARE(differences(grabScreen(), snapshot, AboveFullBar), 0);
         key(QStringLiteral("ctrl+shift+z"));
         QCOMPARE(differences(grabScreen(), withRectangle, AboveFullBar), 0);
+        key(QStringLiteral("ctrl+z"));
+        key(QStringLiteral("ctrl+y"));
+        QCOMPARE(differences(grabScreen(), withRectangle, AboveFullBar), 0);
 
         // Escape in the middle of a line gives it up; the program goes on.
         mouseMove({100, 400});
