@@ -148,8 +148,10 @@ void TfViewer::DrawShape(QPoint TopLeft, QPoint BottomRight, TPenMode AMode)
 
 void TfViewer::FormMouseDown(QObject*, TMouseButton, TShiftState, int X, int Y)
 {
-    // Whatever was printed since the last stroke (a stamp, a banner) is a mark of its own.
-    History().Commit();
+    // Whatever was printed since the last stroke (a stamp, a banner) is a
+    // mark of its own; a second button during a stroke continues it.
+    if (!Drawing)
+        History().Commit();
     escape_->setEnabled(true);
     Drawing = true;
     const QPoint p = scaled(X, Y);
