@@ -259,8 +259,8 @@ void TfMain::ShowHelp()
 
 void TfMain::ShowAbout()
 {
-    const QString text = QStringLiteral("Screen Quillet %1\n\nMarks up whatever is on the screen.\n\n"
-                                        "Licence: MIT License\n\n"
+    const QString text = QStringLiteral("Screen Quillet %1\n\nMark up whatever is on the screen.\n\n"
+                                        "Licence: proprietary\n\n"
                                         "Settings, the last snapshot and the banner outline (setup.ini, Screen.bmp, "
                                         "Text.bmp) and the folders Screens and Stamps are kept in:\n%2")
                              .arg(QStringLiteral(QUILLET_VERSION), QDir::toNativeSeparators(CurrentDir));
