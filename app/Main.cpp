@@ -4,6 +4,8 @@
 #include "Exceptions.h"
 #include "Glyphs.h"
 #include "Gpshape.h"
+#include "Help.h"
+#include "History.h"
 #include "IniFile.h"
 #include "Services.h"
 #include "Stamp.h"
@@ -18,6 +20,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QShortcut>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QThread>
@@ -134,6 +137,7 @@ void TfMain::createControls()
     btnSetup->OnClick = [this](QObject* s) { btnSetupClick(s); };
     createToolControls();
     createTextControls();
+    setUpHelp();
     setTabOrder(btnQuit, btnSnapShot);
     setTabOrder(btnSnapShot, btnPanel);
     setTabOrder(btnPanel, btnErase);
@@ -212,6 +216,58 @@ void TfMain::createTextControls()
     Image1->SetStretch(true);
 }
 
+void TfMain::setUpHelp()
+{
+    const std::pair<QWidget*, const char*> tips[] = {
+        {btnSnapShot, "Capture: take a snapshot of the whole screen to draw on. Remove: put the snapshot away"},
+        {btnPanel, "Show the drawing tools: stretch the bar along the bottom of the screen, or make it small again"},
+        {btnQuit, "Save the settings and end the program"},
+        {btnErase, "Remove every mark and bring back the clean snapshot (Ctrl+Z brings the marks back)"},
+        {btnSetup, "Pen, fill, highlighter, text, stamp, saving and opening screens"},
+        {btnScribble, "Freehand: drag to draw"},
+        {btnLine, "Line: drag from one end to the other"},
+        {btnRectangle, "Rectangle: drag from corner to corner"},
+        {btnRoundRect, "Round rectangle: drag from corner to corner"},
+        {btnEllipse, "Ellipse: drag across the box it fills"},
+        {btnText, "Text: press where the words of the text box go"},
+        {btnText2, "Banner: show the text of the text box large, drag it and let go to print it"},
+        {eText, "The words of the text tool and of the banner"},
+        {ckboxTablet, "Start the on-screen keyboard when the text box is entered"},
+        {sbtnIcon, "Stamp: drag the stamp picture over the snapshot and let go to print it"},
+    };
+    for (const auto& [control, tip] : tips)
+        control->setToolTip(QString::fromUtf8(tip));
+    // F1 works from the bar and every other window of the program.
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    help->setContext(Qt::ApplicationShortcut);
+    QObject::connect(help, &QShortcut::activated, this, [this] { ShowHelp(); });
+}
+
+void TfMain::linkHelpButtons()
+{
+    fSetup->btnHelp->OnClick = [this](QObject*) { ShowHelp(); };
+    fSetup->btnAbout->OnClick = [this](QObject*) { ShowAbout(); };
+}
+
+void TfMain::ShowHelp()
+{
+    if (!help_)
+        help_ = std::make_unique<TfHelp>();
+    help_->Show();
+    help_->raise();
+}
+
+void TfMain::ShowAbout()
+{
+    const QString text = QStringLiteral("Screen Quillet %1\n\nMark up whatever is on the screen.\n\n"
+                                        "Licence: proprietary\n\n"
+                                        "Settings, the last snapshot and the banner outline (setup.ini, Screen.bmp, "
+                                        "Text.bmp) and the folders Screens and Stamps are kept in:\n%2")
+                             .arg(QStringLiteral(QUILLET_VERSION), QDir::toNativeSeparators(CurrentDir));
+    Services::Messages().Show(fSetup, MessageRequest{text, QStringLiteral("About Us"), MsgButtons::OK,
+                                                     MsgIcon::Information});
+}
+
 // ---- Set-up and shut-down
 
 void TfMain::FormCreate(QObject*)
@@ -247,6 +303,7 @@ void TfMain::FormShow(QObject*)
 {
     if (!FirstShow)
         return;
+    linkHelpButtons();
     fSetup->CurrentDir = CurrentDir;
     fStamp->CurrentDir = CurrentDir;
     const QSize screen = Services::Screen().Size();
@@ -811,15 +868,18 @@ void TfMain::SetPreviousCapture()
 
 void TfMain::btnEraseClick(QObject*)
 {
-    if (FindFile(ScreenFile()) && GettheFileSize(ScreenFile()) > 900000) {
-        fViewer->Image1->Picture.LoadFromFile(ScreenFile());
-    } else {
-        fViewer->Hide();
-        Hide();
-        Application->ProcessMessages();
-        PasteScreen();
-        simulatePrintScreen();
-    }
+    // Clear is a step of its own: undoing it brings the marks back.
+    fViewer->History().RecordReplacement([this] {
+        if (FindFile(ScreenFile()) && GettheFileSize(ScreenFile()) > 900000) {
+            fViewer->Image1->Picture.LoadFromFile(ScreenFile());
+        } else {
+            fViewer->Hide();
+            Hide();
+            Application->ProcessMessages();
+            PasteScreen();
+            simulatePrintScreen();
+        }
+    });
     ReapplyTool();
 }
 
@@ -878,6 +938,7 @@ void TfMain::btnText2Click(QObject*)
     fStamp2->lText->Show();
     Application->ProcessMessages();
     fStamp2->ShowText();
+    fViewer->History().Commit(); // the banner is one mark
     SetBackColor(clMaroon);
     unselectedLook(sText2);
 }
@@ -891,6 +952,7 @@ void TfMain::sbtnIconClick(QObject*)
     fStamp->move(screen.width() / 2 - fStamp->width() / 2, screen.height() / 2 - fStamp->height() / 2);
     SetBackColor(clSilver);
     fStamp->ShowModal();
+    fViewer->History().Commit(); // the stamp is one mark
     SetBackColor(clMaroon);
     ReapplyTool();
 }

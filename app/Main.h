@@ -12,6 +12,7 @@ class TManyShape;
 class TSysInfo;
 class TIniFile;
 class TfStamp2;
+class TfHelp;
 
 class TfMain : public TForm {
 public:
@@ -104,6 +105,10 @@ public:
     void btnText2Click(QObject* Sender);
     void sbtnIconClick(QObject* Sender);
 
+    // Help (the setup dialog's button, F1) and About Us.
+    void ShowHelp();
+    void ShowAbout();
+
     // Runs the tool handler of the current Mode; other values select nothing.
     void ReapplyTool();
     // The bar's state colour behind its controls.
@@ -117,6 +122,9 @@ private:
     void createControls();
     void createToolControls();
     void createTextControls();
+    // Tooltips on the bar's controls, and F1 for the help window.
+    void setUpHelp();
+    void linkHelpButtons();
     void readSettings(TIniFile& ini);
     void readPenSettings(TIniFile& ini);
     void readShapeSettings(TIniFile& ini);
@@ -132,6 +140,7 @@ private:
     bool settingsRead_ = false;
     // Every banner gets a window of its own; they live until the program ends.
     std::vector<std::unique_ptr<TfStamp2>> banners_;
+    std::unique_ptr<TfHelp> help_;
 };
 
 extern TfMain* fMain;

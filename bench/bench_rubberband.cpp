@@ -2,26 +2,14 @@
 // old band, drawing the new one and repainting the window area they dirtied,
 // against one repaint of the whole picture.
 #include "Main.h"
+#include "Noise.h"
 #include "Ratio.h"
 #include "Viewer.h"
 
 #include <QApplication>
-#include <QRandomGenerator>
 #include <benchmark/benchmark.h>
 
 namespace {
-
-QImage noise(int w, int h)
-{
-    QImage image(w, h, QImage::Format_RGB32);
-    QRandomGenerator random(3);
-    for (int y = 0; y < h; ++y) {
-        auto* line = reinterpret_cast<quint32*>(image.scanLine(y));
-        for (int x = 0; x < w; ++x)
-            line[x] = 0xFF000000u | (random.generate() & 0xFFFFFFu);
-    }
-    return image;
-}
 
 void prepare(int w, int h, TDrawingTool tool)
 {

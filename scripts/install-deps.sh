@@ -7,7 +7,7 @@ packages=(
   cmake g++ ninja-build pkg-config
   qt6-base-dev libgl-dev
   libbenchmark-dev
-  xvfb xdotool x11-utils xauth
+  xvfb xdotool xclip x11-utils xauth
   fonts-liberation fonts-dejavu-core
   desktop-file-utils appstream dpkg-dev file
 )

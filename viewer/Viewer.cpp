@@ -1,6 +1,12 @@
 #include "Viewer.h"
 
+#include "Application.h"
+#include "History.h"
 #include "Main.h"
+#include "Services.h"
+#include "Utillity.h"
+
+#include <QShortcut>
 
 TfViewer* fViewer = nullptr;
 
@@ -26,6 +32,59 @@ TfViewer::TfViewer(QWidget* owner) : TForm(owner)
     Image1->OnMouseDown = OnMouseDown;
     Image1->OnMouseMove = OnMouseMove;
     Image1->OnMouseUp = OnMouseUp;
+
+    history_ = std::make_unique<THistory>(Image1->Picture);
+    addShortcut({QKeySequence(Qt::CTRL | Qt::Key_Z)}, &TfViewer::Undo);
+    addShortcut({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}, &TfViewer::Redo);
+    addShortcut({QKeySequence(Qt::CTRL | Qt::Key_C)}, &TfViewer::CopyPicture);
+    addShortcut({QKeySequence(Qt::CTRL | Qt::Key_S)}, &TfViewer::SavePicture);
+    // Escape belongs to the stroke only while there is one: otherwise the
+    // windows keep their own use of it.
+    escape_ = addShortcut({QKeySequence(Qt::Key_Escape)}, &TfViewer::escapePressed);
+    escape_->setEnabled(false);
+}
+
+TfViewer::~TfViewer() = default;
+
+QShortcut* TfViewer::addShortcut(const QList<QKeySequence>& keys, void (TfViewer::*action)())
+{
+    auto* shortcut = new QShortcut(this);
+    shortcut->setKeys(keys);
+    shortcut->setContext(Qt::ApplicationShortcut);
+    QObject::connect(shortcut, &QShortcut::activated, this, [this, action] { Application->Guard([&] { (this->*action)(); }); });
+    return shortcut;
+}
+
+void TfViewer::escapePressed() { CancelStroke(); }
+
+bool TfViewer::CancelStroke()
+{
+    escape_->setEnabled(false);
+    if (!Drawing)
+        return false;
+    Drawing = false;
+    History().Discard();
+    return true;
+}
+
+void TfViewer::Undo()
+{
+    if (!CancelStroke())
+        History().Undo();
+}
+
+void TfViewer::Redo()
+{
+    if (!Drawing)
+        History().Redo();
+}
+
+void TfViewer::CopyPicture() { Services::Clipboard().SetPicture(Image1->Picture.Bitmap()); }
+
+void TfViewer::SavePicture()
+{
+    if (fSetup && fSetup->btnSave->isEnabled())
+        fSetup->btnSaveClick(this);
 }
 
 void TfViewer::FormShow(QObject*)
@@ -89,6 +148,11 @@ void TfViewer::DrawShape(QPoint TopLeft, QPoint BottomRight, TPenMode AMode)
 
 void TfViewer::FormMouseDown(QObject*, TMouseButton, TShiftState, int X, int Y)
 {
+    // Whatever was printed since the last stroke (a stamp, a banner) is a
+    // mark of its own; a second button during a stroke continues it.
+    if (!Drawing)
+        History().Commit();
+    escape_->setEnabled(true);
     Drawing = true;
     const QPoint p = scaled(X, Y);
     if (Writing) {
@@ -142,5 +206,9 @@ void TfViewer::FormMouseUp(QObject*, TMouseButton, TShiftState, int X, int Y)
     const QPoint p = scaled(X, Y);
     if (!Writing && Drawing)
         DrawShape(Origin, p, pmCopy);
+    // The press, the moves and the release are one mark.
+    if (Drawing)
+        History().Commit();
     Drawing = false;
+    escape_->setEnabled(false);
 }

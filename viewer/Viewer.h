@@ -5,11 +5,17 @@
 
 #include "Form.h"
 
+#include <memory>
+
+class QShortcut;
+class THistory;
+
 enum TDrawingTool { dtText, dtScribble, dtLine, dtRectangle, dtEllipse, dtRoundRect };
 
 class TfViewer : public TForm {
 public:
     explicit TfViewer(QWidget* owner = nullptr);
+    ~TfViewer() override;
 
     TImage* Image1;
     TLabel* Label1;
@@ -42,10 +48,31 @@ public:
     void FormMouseMove(QObject* Sender, TShiftState Shift, int X, int Y);
     void FormMouseUp(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
 
+    // Every mark on the picture, one step each, to undo and redo; a new
+    // picture (a capture, a file opened) starts it afresh.
+    THistory& History() { return *history_; }
+    // Escape during a stroke: the picture is as it was before the press.
+    // Returns whether a stroke was in progress.
+    bool CancelStroke();
+    // Ctrl+Z takes back the stroke in progress, or else the last mark.
+    void Undo();
+    void Redo();
+    // Ctrl+C: the marked-up picture on the system clipboard, for other programs.
+    void CopyPicture();
+    // Ctrl+S: the save dialog of the setup dialog's options page.
+    void SavePicture();
+
 private:
+    // The keys work from whichever of the program's windows has the focus,
+    // but only while the surface is shown.
+    QShortcut* addShortcut(const QList<QKeySequence>& keys, void (TfViewer::*action)());
+    void escapePressed();
     QPoint scaled(int X, int Y) const;
     // The text's top edge lies one font size, in pixels, above the pointer.
     int textRise() const { return Image1->Canvas().Font.Size; }
+
+    std::unique_ptr<THistory> history_;
+    QShortcut* escape_ = nullptr;
 };
 
 extern TfViewer* fViewer;

@@ -210,6 +210,47 @@ private slots:
         p.kill();
     }
 
+    void undoRedoAndCopyWithTheKeys()
+    {
+        Program p;
+        QVERIFY(startAndCapture(p));
+        const QImage snapshot = QImage(p.file("Screen.bmp")).convertToFormat(QImage::Format_RGB32);
+        click(fullBar(676, 22)); // rectangle tool
+        drag({600, 150}, {{700, 250}, {800, 350}});
+        const QImage withRectangle = grabScreen();
+        click(fullBar(564, 22)); // line tool
+        drag({100, 500}, {{250, 550}, {400, 600}});
+        QVERIFY(differences(grabScreen(), withRectangle, AboveFullBar) > 100);
+        key(QStringLiteral("ctrl+z"));
+        key(QStringLiteral("ctrl+z"));
+        QCOMPARE(differences(grabScreen(), snapshot, AboveFullBar), 0);
+        key(QStringLiteral("ctrl+shift+z"));
+        QCOMPARE(differences(grabScreen(), withRectangle, AboveFullBar), 0);
+        key(QStringLiteral("ctrl+z"));
+        key(QStringLiteral("ctrl+y"));
+        QCOMPARE(differences(grabScreen(), withRectangle, AboveFullBar), 0);
+
+        // Escape in the middle of a line gives it up; the program goes on.
+        mouseMove({100, 400});
+        xdotool({"mousedown", "1"});
+        mouseMove({300, 450});
+        key(QStringLiteral("Escape"));
+        mouseMove({320, 460});
+        xdotool({"mouseup", "1"});
+        QCOMPARE(differences(grabScreen(), withRectangle, AboveFullBar), 0);
+        QVERIFY(p.running());
+
+        // Another program pastes the marked-up picture.
+        key(QStringLiteral("ctrl+c"));
+        QProcess xclip;
+        xclip.start(QStringLiteral("xclip"), {"-o", "-selection", "clipboard", "-t", "image/png"});
+        QVERIFY(xclip.waitForFinished(10000));
+        const QImage pasted = QImage::fromData(xclip.readAllStandardOutput(), "PNG").convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(pasted.size(), QSize(ScreenW, ScreenH));
+        QCOMPARE(differences(pasted, withRectangle, AboveFullBar), 0);
+        p.kill();
+    }
+
     void ellipseWithACrossFillIsRememberedAcrossRuns()
     {
         const QImage known = backdrop->picture;

@@ -80,8 +80,31 @@ private slots:
         QVERIFY(!fSetup->btnSave->isEnabled());
         fMain->btnSnapShotClick(fMain->btnSnapShot);
         QVERIFY(fSetup->btnSave->isEnabled());
+        fViewer->SavePicture(); // Ctrl+S: the same dialog
+        QCOMPARE(forms->services->dialogs->fileRequests.size(), 1);
+        QCOMPARE(forms->services->dialogs->fileRequests[0].title, QStringLiteral("Save Screen"));
         fMain->btnSnapShotClick(fMain->btnSnapShot);
         QVERIFY(!fSetup->btnSave->isEnabled());
+        fViewer->SavePicture();
+        QCOMPARE(forms->services->dialogs->fileRequests.size(), 1);
+    }
+
+    void helpAndAboutSayWhatTheProgramIs()
+    {
+        fSetup->btnHelp->click();
+        QWidget* help = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->windowTitle() == QStringLiteral("Screen Quillet Help") && w->isVisible())
+                help = w;
+        QVERIFY(help);
+        fSetup->btnAbout->click();
+        QCOMPARE(forms->services->messages->shown.size(), 1);
+        const MessageRequest& about = forms->services->messages->shown[0].request;
+        QCOMPARE(about.caption, QStringLiteral("About Us"));
+        for (const QString& part : {QStringLiteral("Screen Quillet 1."), QStringLiteral("Licence: "), fMain->CurrentDir})
+            QVERIFY2(about.text.contains(part), qPrintable(part));
+        for (QAbstractButton* button : fMain->findChildren<QAbstractButton*>())
+            QVERIFY2(!button->toolTip().isEmpty(), qPrintable(button->text()));
     }
 
     void failedSaveKeepsTheOldFileAndSaysSo()

@@ -1,6 +1,7 @@
 // The annotation surface turns pointer input into figures drawn straight
 // into the snapshot, scaled to the picture.
 #include "FormsFixture.h"
+#include "History.h"
 
 #include <QtTest>
 
@@ -48,6 +49,62 @@ class TestViewer : public QObject {
         fViewer->FormMouseUp(fViewer, button, 0, path.last().x(), path.last().y());
     }
 
+    // One step of a history scenario; k numbers the step, so marks land apart.
+    void perform(QChar op, int k)
+    {
+        const int x = 40 + 60 * k;
+        switch (op.unicode()) {
+        case 'R': fMain->btnRectangleClick(nullptr); drag({x, 60}, {{x + 150, 200}, {x + 250, 240}}); break;
+        case 'L': fMain->btnLineClick(nullptr); drag({x, 300}, {{x + 200, 420}}); break;
+        case 'S': fMain->btnScribbleClick(nullptr); drag({x, 500}, {{x + 80, 560}, {x + 160, 520}}); break;
+        case 'T': // a text placed with its whole drag trail
+            startTextTrail(x);
+            fViewer->FormMouseUp(fViewer, mbLeft, 0, x + 200, 650);
+            break;
+        case 'K': fViewer->Canvas().Draw(x, 100, stampPicture()); break; // as the stamp window prints
+        case 'C': fMain->btnEraseClick(fMain->btnErase); break;
+        case 'O': fViewer->Image1->Picture.Assign(screenPicture(800, 600)); break; // as Open loads a file
+        case 'P': // a new capture of another screen
+            forms->services->screen->picture = screenPicture().mirrored(true, false);
+            fMain->btnSnapShotClick(fMain->btnSnapShot);
+            fMain->btnSnapShotClick(fMain->btnSnapShot);
+            break;
+        case 'u': fViewer->Undo(); break;
+        case 'r': fViewer->Redo(); break;
+        case 'x': // Escape in the middle of a rubber band, then the release
+            fMain->btnRectangleClick(nullptr);
+            fViewer->FormMouseDown(fViewer, mbLeft, ssLeft, x, 80);
+            fViewer->FormMouseMove(fViewer, ssLeft, x + 300, 300);
+            QVERIFY(fViewer->CancelStroke());
+            fViewer->FormMouseMove(fViewer, ssLeft, x + 320, 320);
+            fViewer->FormMouseUp(fViewer, mbLeft, 0, x + 320, 320);
+            break;
+        case 'X': // Escape while a text is dragged
+            startTextTrail(x);
+            QVERIFY(fViewer->CancelStroke());
+            fViewer->FormMouseUp(fViewer, mbLeft, 0, x + 200, 650);
+            break;
+        case 'z': // Ctrl+Z while a line is being drawn takes back that line only
+            fMain->btnLineClick(nullptr);
+            fViewer->FormMouseDown(fViewer, mbLeft, ssLeft, x, 700);
+            fViewer->FormMouseMove(fViewer, ssLeft, x + 200, 740);
+            fViewer->Undo();
+            fViewer->FormMouseUp(fViewer, mbLeft, 0, x + 200, 740);
+            break;
+        }
+    }
+
+    void startTextTrail(int x)
+    {
+        fMain->eText->SetText(QStringLiteral("Note"));
+        fMain->btnTextClick(nullptr);
+        fViewer->DragText = true;
+        fViewer->DragPauseMax = 1;
+        fViewer->FormMouseDown(fViewer, mbLeft, ssLeft, x, 650);
+        for (int i = 1; i <= 4; ++i)
+            fViewer->FormMouseMove(fViewer, ssLeft, x + 50 * i, 650);
+    }
+
 private slots:
     void init()
     {
@@ -55,6 +112,58 @@ private slots:
         forms->start();
     }
     void cleanup() { forms.reset(); }
+
+    void history_data()
+    {
+        QTest::addColumn<QString>("ops");
+        QTest::addColumn<int>("maxSteps");
+        QTest::addColumn<int>("maxBytes");
+        QTest::addColumn<int>("showsAfter"); // the picture as after that many steps
+        QTest::addColumn<int>("keptBelow");  // the steps' pixels stay under this many bytes
+        const int frame = 1024 * 768 * 4, noCap = std::numeric_limits<int>::max();
+        QTest::newRow("a rectangle keeps only its outline") << "R" << 100 << noCap << 1 << frame / 20;
+        QTest::newRow("undo twice is the snapshot") << "RLuu" << 100 << noCap << 0 << frame / 10;
+        QTest::newRow("redo brings the rectangle back") << "RLuur" << 100 << noCap << 1 << 0;
+        QTest::newRow("redo again the line") << "RLuurr" << 100 << noCap << 2 << 0;
+        QTest::newRow("a new mark drops the redo steps") << "RLuSr" << 100 << noCap << 4 << 0;
+        QTest::newRow("a mark over an undone one") << "RuRu" << 100 << noCap << 0 << 0;
+        QTest::newRow("then undo reaches back past it") << "RLuSuu" << 100 << noCap << 0 << 0;
+        QTest::newRow("clear is one step and undone") << "RSCu" << 100 << noCap << 2 << frame / 4;
+        QTest::newRow("clear redone") << "RSCur" << 100 << noCap << 0 << 0;
+        QTest::newRow("clear of a picture of another size") << "ORCu" << 100 << noCap << 2 << 0;
+        QTest::newRow("and redone") << "ORCur" << 100 << noCap << 0 << 0;
+        QTest::newRow("a picture opened starts afresh") << "ROu" << 100 << noCap << 2 << 0;
+        QTest::newRow("stamp and text trail a step each") << "KTu" << 100 << noCap << 1 << 0;
+        QTest::newRow("undo everything is the snapshot") << "RLSTKCuuuuuu" << 100 << noCap << 0 << 0;
+        QTest::newRow("Escape puts back a rubber band") << "Rx" << 100 << noCap << 1 << 0;
+        QTest::newRow("a stroke given up is no step") << "Rxu" << 100 << noCap << 0 << 0;
+        QTest::newRow("Escape puts back a text trail") << "X" << 100 << noCap << 0 << 0;
+        QTest::newRow("undo during a stroke takes back that stroke") << "Rz" << 100 << noCap << 1 << 0;
+        QTest::newRow("the step cap drops the oldest") << "RRRRRuuuuu" << 3 << noCap << 2 << 0;
+        QTest::newRow("the byte cap keeps the newest") << "RLSuuu" << 100 << 1 << 2 << 0;
+        QTest::newRow("a new capture starts afresh") << "RPu" << 100 << noCap << 2 << 0;
+    }
+
+    void history()
+    {
+        QFETCH(QString, ops);
+        QFETCH(int, maxSteps);
+        QFETCH(int, maxBytes);
+        QFETCH(int, showsAfter);
+        QFETCH(int, keptBelow);
+        fViewer->setGeometry(0, 0, 1024, 768);
+        fMain->btnSnapShotClick(fMain->btnSnapShot);
+        fViewer->History().SetLimits(maxBytes, maxSteps);
+        QList<QImage> after{fViewer->Image1->Picture.Bitmap()};
+        for (int k = 0; k < ops.size(); ++k) {
+            perform(ops[k], k);
+            after << fViewer->Image1->Picture.Bitmap();
+            QVERIFY2(after[k + 1] != after[k] || QStringLiteral("uxXzr").contains(ops[k]), "every mark shows");
+        }
+        QVERIFY(fViewer->Image1->Picture.Bitmap() == after[showsAfter]);
+        if (keptBelow > 0)
+            QCOMPARE(qMin(fViewer->History().Bytes(), qint64(keptBelow)), fViewer->History().Bytes());
+    }
 
     void scaleFollowsTheCapturesHeight()
     {
