@@ -6,6 +6,7 @@
 // OnChange, so a window showing the bitmap repaints that rectangle only.
 #pragma once
 
+#include "ClassicRaster.h"
 #include "Types.h"
 
 #include <QFont>
@@ -86,9 +87,16 @@ private:
     // along its outline, so a large rubber band repaints only its edge.
     QRegion outlineArea(const QRect& box, int cornerX, int cornerY) const;
     QRegion lineArea(QPoint from, QPoint to) const;
-    // Draws a figure that touches no more than area, with the pen mode.
-    QRect drawFigure(const QRegion& area, bool withBrush, const std::function<void(QPainter&)>& draw,
-                     bool curve = false);
+    // Marks a figure in the coverage mask, within area, and paints the marked
+    // pixels with the pen mode.
+    QRect drawFigure(const QRegion& area, const std::function<void()>& markFigure);
+    bool thinPen() const;
+    void mark(int y, int x0, int x1, quint32 value);
+    classic::RunSink marker(quint32 value);
+    // The pen along a path of pixel centres, styled or wide.
+    void markPath(const std::vector<QPoint>& points, bool closed);
+    // Marks what Qt's painter draws, for the curves.
+    void paintMarks(bool withBrush, const std::function<void(QPainter&)>& draw);
     static void smoothJoins(QPainter& painter);
     void applyRasterOp(const QRegion& area);
     // Half the pen and a margin for the rasteriser rounding outwards.

@@ -1,0 +1,39 @@
+// Pixel rules of the classic desktop graphics that Qt's painter does not
+// follow: thin lines that take the nearest pixel at each step and leave out
+// their last one, styled pens whose pattern runs on along a figure, and wide
+// pens centred on the pixel with round ends. Each figure is handed out as
+// runs of pixels (row y, columns x0..x1) so the canvas can apply its pen mode.
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <functional>
+#include <vector>
+
+namespace classic {
+
+using RunSink = std::function<void(int y, int x0, int x1)>;
+
+// The on/off lengths of a styled 1-pixel pen, and where along them it is.
+class Dashes {
+public:
+    explicit Dashes(std::vector<int> lengths = {}) : lengths_(std::move(lengths)) {}
+    bool solid() const { return lengths_.empty(); }
+    // Whether the next pixel is painted by the pen (else it is a gap).
+    bool next();
+
+private:
+    std::vector<int> lengths_;
+    size_t part_ = 0;
+    int done_ = 0;
+};
+
+// A 1-pixel line from `from` up to, but not including, `to`; calls pen for
+// pattern pixels and gap for the gaps of a styled pen.
+void thinLine(QPoint from, QPoint to, Dashes& dashes, const RunSink& pen, const RunSink& gap);
+
+// The pixels within half the pen width of a path, with round ends and joins:
+// a wide line, or a closed outline when closed is set.
+void widePath(const std::vector<QPoint>& points, int width, bool closed, const RunSink& sink);
+
+} // namespace classic
