@@ -372,17 +372,43 @@ QRect TCanvas::Rectangle(int x1, int y1, int x2, int y2)
     });
 }
 
+void TCanvas::markEllipse(const QRect& box)
+{
+    const bool pen = Pen.Style != psClear, brush = Brush.Style != bsClear;
+    if (!pen) {
+        // Without a pen the fill is the ellipse a pixel smaller.
+        if (brush)
+            for (const classic::EllipseRow& row : classic::ellipseRows(box.adjusted(0, 0, -1, -1)))
+                mark(row.y, row.outerLeft, row.outerRight, BrushMark);
+        return;
+    }
+    if (thinPen()) {
+        for (const classic::EllipseRow& row : classic::ellipseRows(box)) {
+            if (brush)
+                mark(row.y, row.innerLeft, row.innerRight, BrushMark);
+            mark(row.y, row.outerLeft, row.innerLeft - 1, PenMark);
+            mark(row.y, row.innerRight + 1, row.outerRight, PenMark);
+        }
+        return;
+    }
+    // A wide pen is a round dot on every pixel of the thin outline.
+    std::vector<classic::Run> outline;
+    for (const classic::EllipseRow& row : classic::ellipseRows(box)) {
+        if (brush)
+            mark(row.y, row.innerLeft, row.innerRight, BrushMark);
+        outline.push_back({row.y, row.outerLeft, row.innerLeft - 1});
+        if (row.innerRight + 1 <= row.outerRight)
+            outline.push_back({row.y, row.innerRight + 1, row.outerRight});
+    }
+    classic::strokeRuns(outline, Pen.Width, marker(PenMark));
+}
+
 QRect TCanvas::Ellipse(int x1, int y1, int x2, int y2)
 {
     const QRect box = normalisedBox(x1, y1, x2, y2);
     if (box.width() < 2 || box.height() < 2)
         return QRect();
-    // Drawn as a fine polygon: Qt's thin-pen curves overshoot flat ellipses.
-    QPainterPath path;
-    path.addEllipse(QRectF(box.adjusted(0, 0, -2, -2)));
-    const QPolygonF outline = path.toFillPolygon();
-    return drawFigure(outlineArea(box, box.width() / 2, box.height() / 2),
-                      [&] { paintMarks(true, [&](QPainter& p) { p.drawPolygon(outline); }); });
+    return drawFigure(outlineArea(box, box.width() / 2, box.height() / 2), [&] { markEllipse(box); });
 }
 
 QRect TCanvas::RoundRect(int x1, int y1, int x2, int y2, int cornerWidth, int cornerHeight)

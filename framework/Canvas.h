@@ -95,6 +95,7 @@ private:
     classic::RunSink marker(quint32 value);
     // The pen along a path of pixel centres, styled or wide.
     void markPath(const std::vector<QPoint>& points, bool closed);
+    void markEllipse(const QRect& box);
     // Marks what Qt's painter draws, for the curves.
     void paintMarks(bool withBrush, const std::function<void(QPainter&)>& draw);
     static void smoothJoins(QPainter& painter);

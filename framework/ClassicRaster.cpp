@@ -47,35 +47,41 @@ namespace {
 struct Interval {
     double lo, hi;
     bool empty() const { return lo > hi; }
+    void add(const Interval& o)
+    {
+        lo = std::min(lo, o.lo);
+        hi = std::max(hi, o.hi);
+    }
 };
 
-// The x range of row y within distance sqrt(r2) of the segment a-b.
-Interval capsuleRow(double y, QPointF a, QPointF b, double r2)
+constexpr Interval None{1e300, -1e300};
+
+// The pixels of row y whose centres lie nearer c than sqrt(r2).
+Interval discRow(int y, QPointF c, double r2)
 {
-    Interval out{1e300, -1e300};
-    auto disc = [&](QPointF c) {
-        const double h = r2 - (y - c.y()) * (y - c.y());
-        if (h > 0) {
-            const double s = std::sqrt(h);
-            out.lo = std::min(out.lo, c.x() - s);
-            out.hi = std::max(out.hi, c.x() + s);
-        }
-    };
-    disc(a);
-    disc(b);
+    const double h = r2 - (y - c.y()) * (y - c.y());
+    if (h <= 0)
+        return None;
+    const double s = std::sqrt(h);
+    return {std::floor(c.x() - s) + 1, std::ceil(c.x() + s) - 1};
+}
+
+// The pixels of row y inside the band of half width r along a-b; a centre on
+// the band's left or top edge is in, on its right or bottom edge out.
+Interval bandRow(int y, QPointF a, QPointF b, double r)
+{
+    constexpr double Bias = 1e-7;
     const QPointF d = b - a;
     const double length = std::hypot(d.x(), d.y());
     if (length == 0)
-        return out;
-    // The band of the segment: the projection on it within 0..length and
-    // the distance across it within r.
-    const double ux = d.x() / length, uy = d.y() / length, r = std::sqrt(r2);
+        return None;
+    const double ux = d.x() / length, uy = d.y() / length, row = y + 2 * Bias - a.y();
     Interval band{-1e300, 1e300};
+    // lo < k * x + c < hi, for x measured from a.
     auto within = [&](double k, double c, double lo, double hi) {
-        // lo < k * x + c < hi
         if (k == 0) {
             if (!(lo < c && c < hi))
-                band = {1, 0};
+                band = None;
             return;
         }
         double x1 = (lo - c) / k, x2 = (hi - c) / k;
@@ -84,13 +90,25 @@ Interval capsuleRow(double y, QPointF a, QPointF b, double r2)
         band.lo = std::max(band.lo, x1);
         band.hi = std::min(band.hi, x2);
     };
-    within(ux, (y - a.y()) * uy - a.x() * ux, 0, length);
-    within(-uy, (y - a.y()) * ux + a.x() * uy, -r, r);
-    if (!band.empty()) {
-        out.lo = std::min(out.lo, band.lo);
-        out.hi = std::max(out.hi, band.hi);
+    within(ux, row * uy, 0, length);
+    within(-uy, row * ux, -r, r);
+    if (band.empty())
+        return None;
+    const double lo = a.x() + band.lo - Bias, hi = a.x() + band.hi - Bias;
+    return {std::floor(lo) + 1, std::ceil(hi) - 1};
+}
+
+// Hands out the union of a row's pixel intervals as separate runs.
+void mergeRow(std::vector<Interval>& row, int y, const RunSink& sink)
+{
+    std::sort(row.begin(), row.end(), [](const Interval& l, const Interval& r) { return l.lo < r.lo; });
+    for (size_t i = 0; i < row.size();) {
+        Interval run = row[i++];
+        while (i < row.size() && row[i].lo <= run.hi + 1)
+            run.hi = std::max(run.hi, row[i++].hi);
+        if (!run.empty())
+            sink(y, int(run.lo), int(run.hi));
     }
-    return out;
 }
 
 } // namespace
@@ -99,19 +117,12 @@ void widePath(const std::vector<QPoint>& points, int width, bool closed, const R
 {
     if (points.empty())
         return;
-    // A pen of even width lies half a pixel up and left of the path, so that
-    // it covers y - w/2 .. y + (w-1)/2; a pixel belongs to it when its centre
-    // is nearer the path than sqrt(w*w - 1) / 2.
+    // A pen covers y - w/2 .. y + (w-1)/2 across its path: its sides lie half
+    // the width off the path and its round ends are discs on the w x w box
+    // at each point, whose centre is half a pixel up and left for an even w.
     const double shift = width % 2 == 0 ? -0.5 : 0;
     const double r2 = (double(width) * width - 1) / 4;
-    std::vector<std::pair<QPointF, QPointF>> segments;
-    for (size_t i = 0; i + 1 < points.size() || (closed && i < points.size()); ++i) {
-        const QPointF a = QPointF(points[i]) + QPointF(shift, shift);
-        const QPointF b = QPointF(points[(i + 1) % points.size()]) + QPointF(shift, shift);
-        segments.emplace_back(a, b);
-    }
-    if (segments.empty())
-        segments.emplace_back(QPointF(points[0]) + QPointF(shift, shift), QPointF(points[0]) + QPointF(shift, shift));
+    const size_t n = points.size();
     int top = INT_MAX, bottom = INT_MIN;
     for (const QPoint& p : points) {
         top = std::min(top, p.y() - width / 2 - 1);
@@ -120,21 +131,92 @@ void widePath(const std::vector<QPoint>& points, int width, bool closed, const R
     std::vector<Interval> row;
     for (int y = top; y <= bottom; ++y) {
         row.clear();
-        for (const auto& [a, b] : segments) {
-            const Interval i = capsuleRow(y, a, b, r2);
-            // Pixel centres strictly inside.
-            const Interval px{std::floor(i.lo) + 1, std::ceil(i.hi) - 1};
-            if (!i.empty() && !px.empty())
-                row.push_back(px);
+        for (size_t i = 0; i < n; ++i) {
+            Interval part = discRow(y, QPointF(points[i]) + QPointF(shift, shift), r2);
+            if (i + 1 < n || (closed && n > 1))
+                part.add(bandRow(y, points[i], points[(i + 1) % n], width / 2.0));
+            if (!part.empty())
+                row.push_back(part);
         }
-        std::sort(row.begin(), row.end(), [](const Interval& l, const Interval& r) { return l.lo < r.lo; });
-        for (size_t i = 0; i < row.size();) {
-            Interval run = row[i++];
-            while (i < row.size() && row[i].lo <= run.hi + 1)
-                run.hi = std::max(run.hi, row[i++].hi);
-            sink(y, int(run.lo), int(run.hi));
-        }
+        mergeRow(row, y, sink);
     }
+}
+
+namespace {
+
+// The rows of a round dot of a pen's width on pixel 0, 0.
+struct Dot {
+    int top;
+    std::vector<Interval> rows;
+};
+
+Dot dot(int width)
+{
+    const double shift = width % 2 == 0 ? -0.5 : 0;
+    const double r2 = (double(width) * width - 1) / 4;
+    Dot d{-(width / 2), {}};
+    for (int y = d.top; y <= (width - 1) / 2; ++y)
+        d.rows.push_back(discRow(y, QPointF(shift, shift), r2));
+    return d;
+}
+
+} // namespace
+
+void strokeRuns(const std::vector<Run>& outline, int width, const RunSink& sink)
+{
+    if (outline.empty())
+        return;
+    const Dot d = dot(width);
+    int top = INT_MAX, bottom = INT_MIN;
+    for (const Run& r : outline) {
+        top = std::min(top, r.y + d.top);
+        bottom = std::max(bottom, r.y + d.top + int(d.rows.size()) - 1);
+    }
+    // Each row collects the dots of the outline rows within reach of it.
+    std::vector<std::vector<Interval>> rows(size_t(bottom - top + 1));
+    for (const Run& r : outline)
+        for (size_t i = 0; i < d.rows.size(); ++i)
+            rows[size_t(r.y + d.top + int(i) - top)].push_back({r.x0 + d.rows[i].lo, r.x1 + d.rows[i].hi});
+    for (size_t i = 0; i < rows.size(); ++i)
+        mergeRow(rows[i], top + int(i), sink);
+}
+
+std::vector<EllipseRow> ellipseRows(const QRect& box)
+{
+    // In one quarter, the outline is the pixel nearest the curve in each
+    // column and in each row (an exact tie goes to the centre); mirrored
+    // into the other quarters, and filled between.
+    const int w = box.width() - 1, h = box.height() - 1; // the box holds R and B
+    const double a = (w - 1) / 2.0, b = (h - 1) / 2.0;
+    const double baseX = w % 2 ? 0 : 0.5, baseY = h % 2 ? 0 : 0.5;
+    const int columns = int(a - baseX) + 1, rows = int(b - baseY) + 1;
+    auto nearest = [](double v, double base) { return std::max(0, int(std::ceil(v - base - 0.5))); };
+    auto along = [](double t, double radius, double other) {
+        return radius <= 0 ? 0.0 : other * std::sqrt(std::max(0.0, 1 - (t / radius) * (t / radius)));
+    };
+    std::vector<int> lo(size_t(rows), columns), hi(size_t(rows), -1);
+    auto plot = [&](int k, int j) {
+        lo[size_t(j)] = std::min(lo[size_t(j)], k);
+        hi[size_t(j)] = std::max(hi[size_t(j)], k);
+    };
+    for (int k = 0; k < columns; ++k)
+        plot(k, std::min(rows - 1, nearest(along(baseX + k, a, b), baseY)));
+    for (int j = 0; j < rows; ++j)
+        plot(std::min(columns - 1, nearest(along(baseY + j, b, a), baseX)), j);
+    // Quarter offsets to pixels: column k lies at centreX +- (baseX + k).
+    const int leftOfCentre = box.left() + (w - 1) / 2, rightOfCentre = box.left() + w / 2;
+    const int aboveCentre = box.top() + (h - 1) / 2, belowCentre = box.top() + h / 2;
+    std::vector<EllipseRow> out;
+    out.reserve(size_t(2 * rows));
+    auto addRow = [&](int y, int j) {
+        out.push_back({y, leftOfCentre - hi[size_t(j)], leftOfCentre - lo[size_t(j)] + 1,
+                       rightOfCentre + lo[size_t(j)] - 1, rightOfCentre + hi[size_t(j)]});
+    };
+    for (int j = rows - 1; j >= 0; --j)
+        addRow(aboveCentre - j, j);
+    for (int j = (h % 2 ? 1 : 0); j < rows; ++j)
+        addRow(belowCentre + j, j);
+    return out;
 }
 
 } // namespace classic

@@ -36,4 +36,21 @@ void thinLine(QPoint from, QPoint to, Dashes& dashes, const RunSink& pen, const 
 // a wide line, or a closed outline when closed is set.
 void widePath(const std::vector<QPoint>& points, int width, bool closed, const RunSink& sink);
 
+// The rows of an ellipse filling the box (L, T, R, B) over L..R-1, T..B-1:
+// for each row, its outline runs (one on each side, or one across the top
+// and bottom rows) and the interior between them.
+struct EllipseRow {
+    int y;
+    int outerLeft, innerLeft; // outline from outerLeft to innerLeft - 1
+    int innerRight, outerRight; // outline from innerRight + 1 to outerRight
+};
+std::vector<EllipseRow> ellipseRows(const QRect& box);
+
+struct Run {
+    int y, x0, x1;
+};
+// A wide pen along the pixels of a thin outline: a round dot of the pen's
+// width on each of them, given row by row in order, merged.
+void strokeRuns(const std::vector<Run>& outline, int width, const RunSink& sink);
+
 } // namespace classic
