@@ -372,18 +372,19 @@ QRect TCanvas::Rectangle(int x1, int y1, int x2, int y2)
     });
 }
 
-void TCanvas::markEllipse(const QRect& box)
+void TCanvas::markRounded(const QRect& box, int cornerWidth, int cornerHeight)
 {
+    auto rows = [&](const QRect& b) { return classic::roundRectRows(b, cornerWidth, cornerHeight); };
     const bool pen = Pen.Style != psClear, brush = Brush.Style != bsClear;
     if (!pen) {
         // Without a pen the fill is the ellipse a pixel smaller.
         if (brush)
-            for (const classic::EllipseRow& row : classic::ellipseRows(box.adjusted(0, 0, -1, -1)))
+            for (const classic::EllipseRow& row : rows(box.adjusted(0, 0, -1, -1)))
                 mark(row.y, row.outerLeft, row.outerRight, BrushMark);
         return;
     }
     if (thinPen()) {
-        for (const classic::EllipseRow& row : classic::ellipseRows(box)) {
+        for (const classic::EllipseRow& row : rows(box)) {
             if (brush)
                 mark(row.y, row.innerLeft, row.innerRight, BrushMark);
             mark(row.y, row.outerLeft, row.innerLeft - 1, PenMark);
@@ -393,7 +394,7 @@ void TCanvas::markEllipse(const QRect& box)
     }
     // A wide pen is a round dot on every pixel of the thin outline.
     std::vector<classic::Run> outline;
-    for (const classic::EllipseRow& row : classic::ellipseRows(box)) {
+    for (const classic::EllipseRow& row : rows(box)) {
         if (brush)
             mark(row.y, row.innerLeft, row.innerRight, BrushMark);
         outline.push_back({row.y, row.outerLeft, row.innerLeft - 1});
@@ -408,7 +409,7 @@ QRect TCanvas::Ellipse(int x1, int y1, int x2, int y2)
     const QRect box = normalisedBox(x1, y1, x2, y2);
     if (box.width() < 2 || box.height() < 2)
         return QRect();
-    return drawFigure(outlineArea(box, box.width() / 2, box.height() / 2), [&] { markEllipse(box); });
+    return drawFigure(outlineArea(box, box.width() / 2, box.height() / 2), [&] { markRounded(box, box.width() - 1, box.height() - 1); });
 }
 
 QRect TCanvas::RoundRect(int x1, int y1, int x2, int y2, int cornerWidth, int cornerHeight)
@@ -417,11 +418,7 @@ QRect TCanvas::RoundRect(int x1, int y1, int x2, int y2, int cornerWidth, int co
     if (box.width() < 2 || box.height() < 2)
         return QRect();
     const int rx = qAbs(cornerWidth) / 2, ry = qAbs(cornerHeight) / 2;
-    QPainterPath path;
-    path.addRoundedRect(QRectF(box.adjusted(0, 0, -2, -2)), rx, ry, Qt::AbsoluteSize);
-    const QPolygonF outline = path.toFillPolygon();
-    return drawFigure(outlineArea(box, rx, ry),
-                      [&] { paintMarks(true, [&](QPainter& p) { p.drawPolygon(outline); }); });
+    return drawFigure(outlineArea(box, rx, ry), [&] { markRounded(box, cornerWidth, cornerHeight); });
 }
 
 QRect TCanvas::FillRect(const QRect& rect)

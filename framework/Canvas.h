@@ -95,7 +95,8 @@ private:
     classic::RunSink marker(quint32 value);
     // The pen along a path of pixel centres, styled or wide.
     void markPath(const std::vector<QPoint>& points, bool closed);
-    void markEllipse(const QRect& box);
+    // An ellipse, or a box with rounded corners, with pen and brush.
+    void markRounded(const QRect& box, int cornerWidth, int cornerHeight);
     // Marks what Qt's painter draws, for the curves.
     void paintMarks(bool withBrush, const std::function<void(QPainter&)>& draw);
     static void smoothJoins(QPainter& painter);

@@ -219,4 +219,36 @@ std::vector<EllipseRow> ellipseRows(const QRect& box)
     return out;
 }
 
+std::vector<EllipseRow> roundRectRows(const QRect& box, int cornerWidth, int cornerHeight)
+{
+    const int w = box.width() - 1, h = box.height() - 1;
+    const int cw = std::min(std::abs(cornerWidth), w), ch = std::min(std::abs(cornerHeight), h);
+    if (cw < 2 || ch < 2) {
+        std::vector<EllipseRow> rows;
+        for (int y = box.top(); y < box.top() + h; ++y) {
+            const bool edge = y == box.top() || y == box.top() + h - 1;
+            rows.push_back({y, box.left(), edge ? box.left() + w : box.left() + 1,
+                            edge ? box.left() - 1 : box.left() + w - 2, box.left() + w - 1});
+        }
+        return rows;
+    }
+    const std::vector<EllipseRow> corner = ellipseRows(QRect(0, 0, cw + 1, ch + 1));
+    const int l = box.left(), t = box.top(), r = box.left() + w, b = box.top() + h;
+    std::vector<EllipseRow> rows;
+    auto fromCorner = [&](int y, const EllipseRow& e) {
+        const int right = r - cw + e.outerRight;
+        if (e.innerLeft > e.innerRight) // a row of the outline all across
+            rows.push_back({y, l + e.outerLeft, right + 1, right, right});
+        else
+            rows.push_back({y, l + e.outerLeft, l + e.innerLeft, r - cw + e.innerRight, r - cw + e.outerRight});
+    };
+    for (int y = t; y <= t + (ch - 1) / 2; ++y)
+        fromCorner(y, corner[size_t(y - t)]);
+    for (int y = t + (ch - 1) / 2 + 1; y < b - ch + ch / 2; ++y)
+        rows.push_back({y, l, l + 1, r - 2, r - 1});
+    for (int y = std::max(b - ch + ch / 2, t + (ch - 1) / 2 + 1); y < b; ++y)
+        fromCorner(y, corner[size_t(y - (b - ch))]);
+    return rows;
+}
+
 } // namespace classic

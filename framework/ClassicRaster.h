@@ -45,6 +45,9 @@ struct EllipseRow {
     int innerRight, outerRight; // outline from innerRight + 1 to outerRight
 };
 std::vector<EllipseRow> ellipseRows(const QRect& box);
+// The same for a box with rounded corners, each a quarter of the ellipse
+// cornerWidth x cornerHeight, joined by straight sides.
+std::vector<EllipseRow> roundRectRows(const QRect& box, int cornerWidth, int cornerHeight);
 
 struct Run {
     int y, x0, x1;
