@@ -377,10 +377,25 @@ void TCanvas::markRounded(const QRect& box, int cornerWidth, int cornerHeight)
     auto rows = [&](const QRect& b) { return classic::roundRectRows(b, cornerWidth, cornerHeight); };
     const bool pen = Pen.Style != psClear, brush = Brush.Style != bsClear;
     if (!pen) {
-        // Without a pen the fill is the ellipse a pixel smaller.
+        // Without a pen the brush fills the outline's place too.
         if (brush)
-            for (const classic::EllipseRow& row : rows(box.adjusted(0, 0, -1, -1)))
+            for (const classic::EllipseRow& row : rows(box))
                 mark(row.y, row.outerLeft, row.outerRight, BrushMark);
+        return;
+    }
+    if (thinPen() && Pen.Style != psSolid) {
+        const std::vector<classic::EllipseRow> outline = rows(box);
+        for (const classic::EllipseRow& row : outline)
+            if (brush)
+                mark(row.y, row.innerLeft, row.innerRight, BrushMark);
+        classic::Dashes dashes(dashLengths(Pen.Style));
+        const bool opaque = Brush.Style == bsSolid;
+        classic::walkOutline(outline, [&](int x, int y) {
+            if (dashes.next())
+                mark(y, x, x, PenMark);
+            else if (opaque)
+                mark(y, x, x, GapMark);
+        });
         return;
     }
     if (thinPen()) {

@@ -251,4 +251,34 @@ std::vector<EllipseRow> roundRectRows(const QRect& box, int cornerWidth, int cor
     return rows;
 }
 
+void walkOutline(const std::vector<EllipseRow>& rows, const std::function<void(int x, int y)>& visit)
+{
+    if (rows.empty())
+        return;
+    auto across = [](const EllipseRow& e) { return e.innerLeft > e.innerRight; };
+    auto leftward = [&](int y, int from, int to) {
+        for (int x = from; x >= to; --x)
+            visit(x, y);
+    };
+    auto rightward = [&](int y, int from, int to) {
+        for (int x = from; x <= to; ++x)
+            visit(x, y);
+    };
+    const int middle = int(rows.size() - 1) / 2, last = int(rows.size()) - 1;
+    for (int i = middle; i >= 0; --i) { // up the right side, leftwards along the top
+        const EllipseRow& e = rows[size_t(i)];
+        leftward(e.y, e.outerRight, across(e) ? e.outerLeft : e.innerRight + 1);
+    }
+    for (int i = 0; i <= middle; ++i) // down the left side
+        if (!across(rows[size_t(i)]))
+            leftward(rows[size_t(i)].y, rows[size_t(i)].innerLeft - 1, rows[size_t(i)].outerLeft);
+    for (int i = middle + 1; i <= last; ++i) { // on down, rightwards along the bottom
+        const EllipseRow& e = rows[size_t(i)];
+        rightward(e.y, e.outerLeft, across(e) ? e.outerRight : e.innerLeft - 1);
+    }
+    for (int i = last; i > middle; --i) // and up the right side to the start
+        if (!across(rows[size_t(i)]))
+            rightward(rows[size_t(i)].y, rows[size_t(i)].innerRight + 1, rows[size_t(i)].outerRight);
+}
+
 } // namespace classic

@@ -48,6 +48,9 @@ std::vector<EllipseRow> ellipseRows(const QRect& box);
 // The same for a box with rounded corners, each a quarter of the ellipse
 // cornerWidth x cornerHeight, joined by straight sides.
 std::vector<EllipseRow> roundRectRows(const QRect& box, int cornerWidth, int cornerHeight);
+// Visits the outline pixels of those rows in the order a styled pen walks
+// them: from the right end of the upper middle row, anticlockwise.
+void walkOutline(const std::vector<EllipseRow>& rows, const std::function<void(int x, int y)>& visit);
 
 struct Run {
     int y, x0, x1;
