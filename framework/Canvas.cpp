@@ -407,16 +407,14 @@ void TCanvas::markRounded(const QRect& box, int cornerWidth, int cornerHeight)
         }
         return;
     }
-    // A wide pen is a round dot on every pixel of the thin outline.
-    std::vector<classic::Run> outline;
-    for (const classic::EllipseRow& row : rows(box)) {
+    // A wide pen follows the thin outline pixel by pixel.
+    const std::vector<classic::EllipseRow> outline = rows(box);
+    std::vector<QPoint> path;
+    for (const classic::EllipseRow& row : outline)
         if (brush)
             mark(row.y, row.innerLeft, row.innerRight, BrushMark);
-        outline.push_back({row.y, row.outerLeft, row.innerLeft - 1});
-        if (row.innerRight + 1 <= row.outerRight)
-            outline.push_back({row.y, row.innerRight + 1, row.outerRight});
-    }
-    classic::strokeRuns(outline, Pen.Width, marker(PenMark));
+    classic::walkOutline(outline, [&](int x, int y) { path.emplace_back(x, y); });
+    classic::widePath(path, Pen.Width, true, marker(PenMark));
 }
 
 QRect TCanvas::Ellipse(int x1, int y1, int x2, int y2)

@@ -56,16 +56,6 @@ struct Interval {
 
 constexpr Interval None{1e300, -1e300};
 
-// The pixels of row y whose centres lie nearer c than sqrt(r2).
-Interval discRow(int y, QPointF c, double r2)
-{
-    const double h = r2 - (y - c.y()) * (y - c.y());
-    if (h <= 0)
-        return None;
-    const double s = std::sqrt(h);
-    return {std::floor(c.x() - s) + 1, std::ceil(c.x() + s) - 1};
-}
-
 // The pixels of row y inside the band of half width r along a-b; a centre on
 // the band's left or top edge is in, on its right or bottom edge out.
 Interval bandRow(int y, QPointF a, QPointF b, double r)
@@ -113,38 +103,8 @@ void mergeRow(std::vector<Interval>& row, int y, const RunSink& sink)
 
 } // namespace
 
-void widePath(const std::vector<QPoint>& points, int width, bool closed, const RunSink& sink)
-{
-    if (points.empty())
-        return;
-    // A pen covers y - w/2 .. y + (w-1)/2 across its path: its sides lie half
-    // the width off the path and its round ends are discs on the w x w box
-    // at each point, whose centre is half a pixel up and left for an even w.
-    const double shift = width % 2 == 0 ? -0.5 : 0;
-    const double r2 = (double(width) * width - 1) / 4;
-    const size_t n = points.size();
-    int top = INT_MAX, bottom = INT_MIN;
-    for (const QPoint& p : points) {
-        top = std::min(top, p.y() - width / 2 - 1);
-        bottom = std::max(bottom, p.y() + width / 2 + 1);
-    }
-    std::vector<Interval> row;
-    for (int y = top; y <= bottom; ++y) {
-        row.clear();
-        for (size_t i = 0; i < n; ++i) {
-            Interval part = discRow(y, QPointF(points[i]) + QPointF(shift, shift), r2);
-            if (i + 1 < n || (closed && n > 1))
-                part.add(bandRow(y, points[i], points[(i + 1) % n], width / 2.0));
-            if (!part.empty())
-                row.push_back(part);
-        }
-        mergeRow(row, y, sink);
-    }
-}
-
-namespace {
-
-// The rows of a round dot of a pen's width on pixel 0, 0.
+// The rows of a round dot of a pen's width on pixel 0, 0: the ellipse on
+// the w x w box, which covers -w/2 .. (w-1)/2.
 struct Dot {
     int top;
     std::vector<Interval> rows;
@@ -152,31 +112,44 @@ struct Dot {
 
 Dot dot(int width)
 {
-    const double shift = width % 2 == 0 ? -0.5 : 0;
-    const double r2 = (double(width) * width - 1) / 4;
-    Dot d{-(width / 2), {}};
-    for (int y = d.top; y <= (width - 1) / 2; ++y)
-        d.rows.push_back(discRow(y, QPointF(shift, shift), r2));
+    const int top = -(width / 2);
+    Dot d{top, {}};
+    for (const EllipseRow& row : ellipseRows(QRect(QPoint(top, top), QPoint(top + width, top + width))))
+        d.rows.push_back({double(row.outerLeft), double(row.outerRight)});
     return d;
 }
 
-} // namespace
-
-void strokeRuns(const std::vector<Run>& outline, int width, const RunSink& sink)
+void widePath(const std::vector<QPoint>& points, int width, bool closed, const RunSink& sink)
 {
-    if (outline.empty())
+    if (points.empty())
         return;
-    const Dot d = dot(width);
+    // A pen covers y - w/2 .. y + (w-1)/2 across its path: its sides lie half
+    // the width off the path, with a round dot on each point.
+    const Dot round = dot(width);
+    const int reach = width / 2 + 1;
+    const size_t n = points.size();
     int top = INT_MAX, bottom = INT_MIN;
-    for (const Run& r : outline) {
-        top = std::min(top, r.y + d.top);
-        bottom = std::max(bottom, r.y + d.top + int(d.rows.size()) - 1);
+    for (const QPoint& p : points) {
+        top = std::min(top, p.y() - reach);
+        bottom = std::max(bottom, p.y() + reach);
     }
-    // Each row collects the dots of the outline rows within reach of it.
+    // Each row collects the parts of the segments within reach of it.
     std::vector<std::vector<Interval>> rows(size_t(bottom - top + 1));
-    for (const Run& r : outline)
-        for (size_t i = 0; i < d.rows.size(); ++i)
-            rows[size_t(r.y + d.top + int(i) - top)].push_back({r.x0 + d.rows[i].lo, r.x1 + d.rows[i].hi});
+    for (size_t i = 0; i < n; ++i) {
+        const QPoint a = points[i];
+        const bool segment = i + 1 < n || (closed && n > 1);
+        const QPoint b = segment ? points[(i + 1) % n] : a;
+        for (int y = std::min(a.y(), b.y()) - reach; y <= std::max(a.y(), b.y()) + reach; ++y) {
+            const int d = y - a.y() - round.top;
+            Interval part = d >= 0 && d < int(round.rows.size())
+                                ? Interval{a.x() + round.rows[size_t(d)].lo, a.x() + round.rows[size_t(d)].hi}
+                                : None;
+            if (segment)
+                part.add(bandRow(y, a, b, width / 2.0));
+            if (!part.empty())
+                rows[size_t(y - top)].push_back(part);
+        }
+    }
     for (size_t i = 0; i < rows.size(); ++i)
         mergeRow(rows[i], top + int(i), sink);
 }

@@ -52,11 +52,4 @@ std::vector<EllipseRow> roundRectRows(const QRect& box, int cornerWidth, int cor
 // them: from the right end of the upper middle row, anticlockwise.
 void walkOutline(const std::vector<EllipseRow>& rows, const std::function<void(int x, int y)>& visit);
 
-struct Run {
-    int y, x0, x1;
-};
-// A wide pen along the pixels of a thin outline: a round dot of the pen's
-// width on each of them, given row by row in order, merged.
-void strokeRuns(const std::vector<Run>& outline, int width, const RunSink& sink);
-
 } // namespace classic
