@@ -368,7 +368,10 @@ QRect TCanvas::Rectangle(int x1, int y1, int x2, int y2)
         if (Brush.Style != bsClear)
             for (int y = t; y < b; ++y)
                 mark(y, l, r - 1, BrushMark);
-        markPath({{r, t}, {l, t}, {l, b}, {r, b}}, true);
+        if (thinPen() || Pen.Style == psClear)
+            markPath({{r, t}, {l, t}, {l, b}, {r, b}}, true);
+        else
+            classic::wideBox(l, t, r, b, Pen.Width, marker(PenMark));
     });
 }
 
@@ -409,12 +412,10 @@ void TCanvas::markRounded(const QRect& box, int cornerWidth, int cornerHeight)
     }
     // A wide pen follows the thin outline pixel by pixel.
     const std::vector<classic::EllipseRow> outline = rows(box);
-    std::vector<QPoint> path;
     for (const classic::EllipseRow& row : outline)
         if (brush)
             mark(row.y, row.innerLeft, row.innerRight, BrushMark);
-    classic::walkOutline(outline, [&](int x, int y) { path.emplace_back(x, y); });
-    classic::widePath(path, Pen.Width, true, marker(PenMark));
+    classic::wideOutline(outline, Pen.Width, marker(PenMark));
 }
 
 QRect TCanvas::Ellipse(int x1, int y1, int x2, int y2)

@@ -56,48 +56,68 @@ struct Interval {
 
 constexpr Interval None{1e300, -1e300};
 
-// The pixels of row y inside the band of half width r along a-b; a centre on
-// the band's left or top edge is in, on its right or bottom edge out.
-Interval bandRow(int y, QPointF a, QPointF b, double r)
-{
-    constexpr double Bias = 1e-7;
-    const QPointF d = b - a;
-    const double length = std::hypot(d.x(), d.y());
-    if (length == 0)
-        return None;
-    const double ux = d.x() / length, uy = d.y() / length, row = y + 2 * Bias - a.y();
-    Interval band{-1e300, 1e300};
-    // lo < k * x + c < hi, for x measured from a.
-    auto within = [&](double k, double c, double lo, double hi) {
-        if (k == 0) {
-            if (!(lo < c && c < hi))
-                band = None;
-            return;
-        }
-        double x1 = (lo - c) / k, x2 = (hi - c) / k;
-        if (x1 > x2)
-            std::swap(x1, x2);
-        band.lo = std::max(band.lo, x1);
-        band.hi = std::min(band.hi, x2);
-    };
-    within(ux, row * uy, 0, length);
-    within(-uy, row * ux, -r, r);
-    if (band.empty())
-        return None;
-    const double lo = a.x() + band.lo - Bias, hi = a.x() + band.hi - Bias;
-    return {std::floor(lo) + 1, std::ceil(hi) - 1};
-}
+// The band of half width r along a segment a-b: the pixels whose centres
+// lie within r of the line and project onto the segment. A centre on the
+// band's left or top edge is in, on its right or bottom edge out.
+class Band {
+public:
+    Band(QPoint a, QPoint b, double r) : a_(a), r_(r)
+    {
+        const double dx = b.x() - a.x(), dy = b.y() - a.y();
+        length_ = std::hypot(dx, dy);
+        ux_ = length_ > 0 ? dx / length_ : 0;
+        uy_ = length_ > 0 ? dy / length_ : 0;
+    }
 
-// Hands out the union of a row's pixel intervals as separate runs.
-void mergeRow(std::vector<Interval>& row, int y, const RunSink& sink)
+    Interval row(int y) const
+    {
+        constexpr double Bias = 1e-7;
+        if (length_ == 0)
+            return None;
+        const double row = y + 2 * Bias - a_.y();
+        Interval band{-1e300, 1e300};
+        // lo < k * x + c < hi, for x measured from a.
+        auto within = [&](double k, double c, double lo, double hi) {
+            if (k == 0) {
+                if (!(lo < c && c < hi))
+                    band = None;
+                return;
+            }
+            double x1 = (lo - c) / k, x2 = (hi - c) / k;
+            if (x1 > x2)
+                std::swap(x1, x2);
+            band.lo = std::max(band.lo, x1);
+            band.hi = std::min(band.hi, x2);
+        };
+        within(ux_, row * uy_, 0, length_);
+        within(-uy_, row * ux_, -r_, r_);
+        if (band.empty())
+            return None;
+        const double lo = a_.x() + band.lo - Bias, hi = a_.x() + band.hi - Bias;
+        return {std::floor(lo) + 1, std::ceil(hi) - 1};
+    }
+
+private:
+    QPoint a_;
+    double r_, length_, ux_, uy_;
+};
+
+struct Piece {
+    int y;
+    Interval x;
+};
+
+// Hands out the union of the pieces, row by row, as separate runs.
+void merge(std::vector<Piece>& pieces, const RunSink& sink)
 {
-    std::sort(row.begin(), row.end(), [](const Interval& l, const Interval& r) { return l.lo < r.lo; });
-    for (size_t i = 0; i < row.size();) {
-        Interval run = row[i++];
-        while (i < row.size() && row[i].lo <= run.hi + 1)
-            run.hi = std::max(run.hi, row[i++].hi);
-        if (!run.empty())
-            sink(y, int(run.lo), int(run.hi));
+    std::sort(pieces.begin(), pieces.end(),
+              [](const Piece& l, const Piece& r) { return l.y != r.y ? l.y < r.y : l.x.lo < r.x.lo; });
+    for (size_t i = 0; i < pieces.size();) {
+        const int y = pieces[i].y;
+        Interval run = pieces[i++].x;
+        while (i < pieces.size() && pieces[i].y == y && pieces[i].x.lo <= run.hi + 1)
+            run.hi = std::max(run.hi, pieces[i++].x.hi);
+        sink(y, int(run.lo), int(run.hi));
     }
 }
 
@@ -128,30 +148,93 @@ void widePath(const std::vector<QPoint>& points, int width, bool closed, const R
     const Dot round = dot(width);
     const int reach = width / 2 + 1;
     const size_t n = points.size();
-    int top = INT_MAX, bottom = INT_MIN;
-    for (const QPoint& p : points) {
-        top = std::min(top, p.y() - reach);
-        bottom = std::max(bottom, p.y() + reach);
-    }
-    // Each row collects the parts of the segments within reach of it.
-    std::vector<std::vector<Interval>> rows(size_t(bottom - top + 1));
-    for (size_t i = 0; i < n; ++i) {
-        const QPoint a = points[i];
-        const bool segment = i + 1 < n || (closed && n > 1);
-        const QPoint b = segment ? points[(i + 1) % n] : a;
+    auto dotRow = [&](QPoint c, int y) {
+        const int d = y - c.y() - round.top;
+        return d >= 0 && d < int(round.rows.size())
+                   ? Interval{c.x() + round.rows[size_t(d)].lo, c.x() + round.rows[size_t(d)].hi}
+                   : None;
+    };
+    // Each segment with its two round ends is convex: one run a row.
+    std::vector<Piece> pieces;
+    const size_t segments = n == 1 ? 1 : (closed ? n : n - 1);
+    for (size_t i = 0; i < segments; ++i) {
+        const QPoint a = points[i], b = points[(i + 1) % n];
+        const Band band(a, b, width / 2.0);
         for (int y = std::min(a.y(), b.y()) - reach; y <= std::max(a.y(), b.y()) + reach; ++y) {
-            const int d = y - a.y() - round.top;
-            Interval part = d >= 0 && d < int(round.rows.size())
-                                ? Interval{a.x() + round.rows[size_t(d)].lo, a.x() + round.rows[size_t(d)].hi}
-                                : None;
-            if (segment)
-                part.add(bandRow(y, a, b, width / 2.0));
+            Interval part = dotRow(a, y);
+            part.add(dotRow(b, y));
+            part.add(band.row(y));
             if (!part.empty())
-                rows[size_t(y - top)].push_back(part);
+                pieces.push_back({y, part});
         }
     }
-    for (size_t i = 0; i < rows.size(); ++i)
-        mergeRow(rows[i], top + int(i), sink);
+    if (segments == 1) { // already in order
+        for (const Piece& p : pieces)
+            sink(p.y, int(p.x.lo), int(p.x.hi));
+        return;
+    }
+    merge(pieces, sink);
+}
+
+void wideBox(int l, int t, int r, int b, int width, const RunSink& sink)
+{
+    const Dot round = dot(width);
+    const int size = int(round.rows.size());
+    const int lo = -(width / 2), hi = (width - 1) / 2;
+    for (int y = t + lo; y <= b + hi; ++y) {
+        Interval parts[8];
+        int n = 0;
+        for (const QPoint c : {QPoint(l, t), QPoint(r, t), QPoint(l, b), QPoint(r, b)}) {
+            const int d = y - c.y() - round.top;
+            if (d >= 0 && d < size)
+                parts[n++] = {c.x() + round.rows[size_t(d)].lo, c.x() + round.rows[size_t(d)].hi};
+        }
+        if ((y >= t + lo && y <= t + hi) || (y >= b + lo && y <= b + hi))
+            parts[n++] = {double(l), double(r)};
+        if (y >= t && y < b) {
+            parts[n++] = {double(l + lo), double(l + hi)};
+            parts[n++] = {double(r + lo), double(r + hi)};
+        }
+        std::sort(parts, parts + n, [](const Interval& p, const Interval& q) { return p.lo < q.lo; });
+        for (int i = 0; i < n;) {
+            Interval run = parts[i++];
+            while (i < n && parts[i].lo <= run.hi + 1)
+                run.hi = std::max(run.hi, parts[i++].hi);
+            sink(y, int(run.lo), int(run.hi));
+        }
+    }
+}
+
+void wideOutline(const std::vector<EllipseRow>& rows, int width, const RunSink& sink)
+{
+    if (rows.empty())
+        return;
+    const Dot round = dot(width);
+    const int size = int(round.rows.size()), first = rows.front().y, last = rows.back().y;
+    for (int y = first + round.top; y <= last + round.top + size - 1; ++y) {
+        // The outline is one connected curve on each side, so the dots of
+        // each side's pixels join into one run.
+        Interval left = None, right = None;
+        for (int d = 0; d < size; ++d) {
+            const int source = y - round.top - d;
+            if (source < first || source > last)
+                continue;
+            const EllipseRow& e = rows[size_t(source - first)];
+            const Interval& dotRow = round.rows[size_t(d)];
+            const bool across = e.innerLeft > e.innerRight;
+            left.add({e.outerLeft + dotRow.lo, (across ? e.outerRight : e.innerLeft - 1) + dotRow.hi});
+            if (!across)
+                right.add({e.innerRight + 1 + dotRow.lo, e.outerRight + dotRow.hi});
+        }
+        if (!right.empty() && right.lo <= left.hi + 1) {
+            left.add(right);
+            right = None;
+        }
+        if (!left.empty())
+            sink(y, int(left.lo), int(left.hi));
+        if (!right.empty())
+            sink(y, int(right.lo), int(right.hi));
+    }
 }
 
 std::vector<EllipseRow> ellipseRows(const QRect& box)

@@ -48,6 +48,13 @@ std::vector<EllipseRow> ellipseRows(const QRect& box);
 // The same for a box with rounded corners, each a quarter of the ellipse
 // cornerWidth x cornerHeight, joined by straight sides.
 std::vector<EllipseRow> roundRectRows(const QRect& box, int cornerWidth, int cornerHeight);
+// The pixels a wide pen covers round a box whose thin outline runs through
+// columns l and r and rows t and b.
+void wideBox(int l, int t, int r, int b, int width, const RunSink& sink);
+// The pixels a wide pen covers along a thin outline given by those rows: a
+// round dot on each of its pixels.
+void wideOutline(const std::vector<EllipseRow>& rows, int width, const RunSink& sink);
+
 // Visits the outline pixels of those rows in the order a styled pen walks
 // them: from the right end of the upper middle row, anticlockwise.
 void walkOutline(const std::vector<EllipseRow>& rows, const std::function<void(int x, int y)>& visit);
