@@ -3,7 +3,6 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
-#include <QPainterPath>
 #include <array>
 #include <cmath>
 
@@ -99,7 +98,7 @@ QRect normalisedBox(int x1, int y1, int x2, int y2)
     return QRect(QPoint(qMin(x1, x2), qMin(y1, y2)), QPoint(qMax(x1, x2), qMax(y1, y2)));
 }
 
-bool TCanvas::begin(QPainter& painter, bool withPen, bool withBrush) const
+bool TCanvas::begin(QPainter& painter, bool withBrush) const
 {
     if (!target_ || target_->isNull())
         return false;
@@ -107,25 +106,9 @@ bool TCanvas::begin(QPainter& painter, bool withPen, bool withBrush) const
     painter.setRenderHint(QPainter::Antialiasing, false);
     // Opaque colours cover what is beneath; a hatch leaves its gaps alone.
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    setUpPainter(painter, toQColor(Pen.Color), toQColor(Brush.Color), withPen, withBrush);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(withBrush ? QBrush(toQColor(Brush.Color), qtBrushStyle(Brush.Style)) : QBrush(Qt::NoBrush));
     return true;
-}
-
-void TCanvas::setUpPainter(QPainter& painter, const QColor& pen, const QColor& brush, bool withPen,
-                           bool withBrush) const
-{
-    if (withPen && Pen.Style != psClear) {
-        QPen qpen(pen);
-        qpen.setWidth(Pen.Width <= 1 ? 0 : Pen.Width);
-        qpen.setStyle(qtPenStyle(Pen.Style));
-        // Thin lines end short of their last pixel; wide ones are round.
-        qpen.setCapStyle(Pen.Width <= 1 ? Qt::FlatCap : Qt::RoundCap);
-        qpen.setJoinStyle(Pen.Width <= 1 ? Qt::MiterJoin : Qt::RoundJoin);
-        painter.setPen(qpen);
-    } else {
-        painter.setPen(Qt::NoPen);
-    }
-    painter.setBrush(withBrush ? QBrush(brush, qtBrushStyle(Brush.Style)) : QBrush(Qt::NoBrush));
 }
 
 QRect TCanvas::touched(const QRect& figure, int pad) const
@@ -285,16 +268,6 @@ void TCanvas::markPath(const std::vector<QPoint>& points, bool closed)
         classic::thinLine(points[i], points[(i + 1) % n], dashes, pen, gap);
 }
 
-void TCanvas::paintMarks(bool withBrush, const std::function<void(QPainter&)>& draw)
-{
-    QPainter painter(&mask_);
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    setUpPainter(painter, QColor::fromRgb(PenMark), QColor::fromRgb(BrushMark), true, withBrush);
-    painter.setBrush(withBrush && Brush.Style != bsClear ? QBrush(QColor::fromRgb(BrushMark)) : QBrush(Qt::NoBrush));
-    smoothJoins(painter);
-    draw(painter);
-}
-
 QRect TCanvas::drawFigure(const QRegion& area, const std::function<void()>& markFigure)
 {
     if (!target_ || target_->isNull() || area.isEmpty())
@@ -311,15 +284,6 @@ QRect TCanvas::drawFigure(const QRegion& area, const std::function<void()>& mark
     if (OnChange)
         OnChange(area);
     return area.boundingRect();
-}
-
-// A curve drawn as a fine polygon has no corners to round; mitred joins look
-// the same there and cost far less.
-void TCanvas::smoothJoins(QPainter& painter)
-{
-    QPen pen = painter.pen();
-    pen.setJoinStyle(Qt::MiterJoin);
-    painter.setPen(pen);
 }
 
 void TCanvas::applyRasterOp(const QRegion& area)
@@ -438,7 +402,7 @@ QRect TCanvas::RoundRect(int x1, int y1, int x2, int y2, int cornerWidth, int co
 QRect TCanvas::FillRect(const QRect& rect)
 {
     QPainter painter;
-    if (rect.isEmpty() || !begin(painter, false, true))
+    if (rect.isEmpty() || !begin(painter, true))
         return QRect();
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.fillRect(rect, painter.brush());
@@ -455,7 +419,7 @@ QSize TCanvas::TextExtent(const QString& text) const
 QRect TCanvas::TextOut(int x, int y, const QString& text)
 {
     QPainter painter;
-    if (text.isEmpty() || !begin(painter, false, false))
+    if (text.isEmpty() || !begin(painter, false))
         return QRect();
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     const QRect box(QPoint(x, y), TextExtent(text));
@@ -472,7 +436,7 @@ QRect TCanvas::TextOut(int x, int y, const QString& text)
 QRect TCanvas::Draw(int x, int y, const QImage& image)
 {
     QPainter painter;
-    if (image.isNull() || !begin(painter, false, false))
+    if (image.isNull() || !begin(painter, false))
         return QRect();
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(QPoint(x, y), image);
@@ -483,7 +447,7 @@ QRect TCanvas::Draw(int x, int y, const QImage& image)
 QRect TCanvas::CopyRect(const QRect& dest, const QImage& source, const QRect& sourceRect)
 {
     QPainter painter;
-    if (source.isNull() || dest.isEmpty() || !begin(painter, false, false))
+    if (source.isNull() || dest.isEmpty() || !begin(painter, false))
         return QRect();
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(dest, source, sourceRect);

@@ -79,8 +79,8 @@ public:
     QRect CopyRect(const QRect& dest, const QImage& source, const QRect& sourceRect);
 
 private:
-    bool begin(QPainter& painter, bool withPen, bool withBrush) const;
-    void setUpPainter(QPainter& painter, const QColor& pen, const QColor& brush, bool withPen, bool withBrush) const;
+    // Opens a painter on the bitmap, without a pen, with the brush if asked.
+    bool begin(QPainter& painter, bool withBrush) const;
     QRect touched(const QRect& figure, int pad) const;
     QRect report(const QRect& rect);
     // The area an outlined figure touches: with a clear interior, thin bands
@@ -97,15 +97,12 @@ private:
     void markPath(const std::vector<QPoint>& points, bool closed);
     // An ellipse, or a box with rounded corners, with pen and brush.
     void markRounded(const QRect& box, int cornerWidth, int cornerHeight);
-    // Marks what Qt's painter draws, for the curves.
-    void paintMarks(bool withBrush, const std::function<void(QPainter&)>& draw);
-    static void smoothJoins(QPainter& painter);
     void applyRasterOp(const QRegion& area);
     // Half the pen and a margin for the rasteriser rounding outwards.
     int padding() const { return Pen.Width / 2 + 3; }
 
     QImage* target_ = nullptr;
-    QImage mask_; // coverage of the figure being drawn with a raster operation
+    QImage mask_; // coverage of the figure being drawn: pen, brush or gap
 };
 
 // The Qt styles that draw the classic pen and brush styles.
