@@ -128,6 +128,14 @@ void merge(std::vector<Piece>& pieces, const RunSink& sink)
 struct Dot {
     int top;
     std::vector<Interval> rows;
+
+    // The dot's pixels in row y when it sits on c.
+    Interval at(QPoint c, int y) const
+    {
+        const int d = y - c.y() - top;
+        return d >= 0 && d < int(rows.size()) ? Interval{c.x() + rows[size_t(d)].lo, c.x() + rows[size_t(d)].hi}
+                                              : None;
+    }
 };
 
 Dot dot(int width)
@@ -148,12 +156,6 @@ void widePath(const std::vector<QPoint>& points, int width, bool closed, const R
     const Dot round = dot(width);
     const int reach = width / 2 + 1;
     const size_t n = points.size();
-    auto dotRow = [&](QPoint c, int y) {
-        const int d = y - c.y() - round.top;
-        return d >= 0 && d < int(round.rows.size())
-                   ? Interval{c.x() + round.rows[size_t(d)].lo, c.x() + round.rows[size_t(d)].hi}
-                   : None;
-    };
     // Each segment with its two round ends is convex: one run a row.
     std::vector<Piece> pieces;
     const size_t segments = n == 1 ? 1 : (closed ? n : n - 1);
@@ -161,8 +163,8 @@ void widePath(const std::vector<QPoint>& points, int width, bool closed, const R
         const QPoint a = points[i], b = points[(i + 1) % n];
         const Band band(a, b, width / 2.0);
         for (int y = std::min(a.y(), b.y()) - reach; y <= std::max(a.y(), b.y()) + reach; ++y) {
-            Interval part = dotRow(a, y);
-            part.add(dotRow(b, y));
+            Interval part = round.at(a, y);
+            part.add(round.at(b, y));
             part.add(band.row(y));
             if (!part.empty())
                 pieces.push_back({y, part});
@@ -179,23 +181,22 @@ void widePath(const std::vector<QPoint>& points, int width, bool closed, const R
 void wideBox(int l, int t, int r, int b, int width, const RunSink& sink)
 {
     const Dot round = dot(width);
-    const int size = int(round.rows.size());
     const int lo = -(width / 2), hi = (width - 1) / 2;
     for (int y = t + lo; y <= b + hi; ++y) {
         Interval parts[8];
         int n = 0;
-        for (const QPoint c : {QPoint(l, t), QPoint(r, t), QPoint(l, b), QPoint(r, b)}) {
-            const int d = y - c.y() - round.top;
-            if (d >= 0 && d < size)
-                parts[n++] = {c.x() + round.rows[size_t(d)].lo, c.x() + round.rows[size_t(d)].hi};
-        }
+        for (const QPoint c : {QPoint(l, t), QPoint(r, t), QPoint(l, b), QPoint(r, b)})
+            if (const Interval corner = round.at(c, y); !corner.empty())
+                parts[n++] = corner;
         if ((y >= t + lo && y <= t + hi) || (y >= b + lo && y <= b + hi))
             parts[n++] = {double(l), double(r)};
         if (y >= t && y < b) {
             parts[n++] = {double(l + lo), double(l + hi)};
             parts[n++] = {double(r + lo), double(r + hi)};
         }
-        std::sort(parts, parts + n, [](const Interval& p, const Interval& q) { return p.lo < q.lo; });
+        for (int i = 1; i < n; ++i) // a handful: sorted in place
+            for (int j = i; j > 0 && parts[j].lo < parts[j - 1].lo; --j)
+                std::swap(parts[j], parts[j - 1]);
         for (int i = 0; i < n;) {
             Interval run = parts[i++];
             while (i < n && parts[i].lo <= run.hi + 1)
