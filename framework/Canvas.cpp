@@ -3,7 +3,7 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
-#include <QPainterPath>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -98,7 +98,7 @@ QRect normalisedBox(int x1, int y1, int x2, int y2)
     return QRect(QPoint(qMin(x1, x2), qMin(y1, y2)), QPoint(qMax(x1, x2), qMax(y1, y2)));
 }
 
-bool TCanvas::begin(QPainter& painter, bool withPen, bool withBrush) const
+bool TCanvas::begin(QPainter& painter, bool withBrush) const
 {
     if (!target_ || target_->isNull())
         return false;
@@ -106,25 +106,9 @@ bool TCanvas::begin(QPainter& painter, bool withPen, bool withBrush) const
     painter.setRenderHint(QPainter::Antialiasing, false);
     // Opaque colours cover what is beneath; a hatch leaves its gaps alone.
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    setUpPainter(painter, toQColor(Pen.Color), toQColor(Brush.Color), withPen, withBrush);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(withBrush ? QBrush(toQColor(Brush.Color), qtBrushStyle(Brush.Style)) : QBrush(Qt::NoBrush));
     return true;
-}
-
-void TCanvas::setUpPainter(QPainter& painter, const QColor& pen, const QColor& brush, bool withPen,
-                           bool withBrush) const
-{
-    if (withPen && Pen.Style != psClear) {
-        QPen qpen(pen);
-        qpen.setWidth(Pen.Width <= 1 ? 0 : Pen.Width);
-        qpen.setStyle(qtPenStyle(Pen.Style));
-        // Thin lines end short of their last pixel; wide ones are round.
-        qpen.setCapStyle(Pen.Width <= 1 ? Qt::FlatCap : Qt::RoundCap);
-        qpen.setJoinStyle(Pen.Width <= 1 ? Qt::MiterJoin : Qt::RoundJoin);
-        painter.setPen(qpen);
-    } else {
-        painter.setPen(Qt::NoPen);
-    }
-    painter.setBrush(withBrush ? QBrush(brush, qtBrushStyle(Brush.Style)) : QBrush(Qt::NoBrush));
 }
 
 QRect TCanvas::touched(const QRect& figure, int pad) const
@@ -199,9 +183,11 @@ QRegion TCanvas::lineArea(QPoint from, QPoint to) const
 namespace {
 
 // Pen and brush marks in the coverage mask (Qt paints 32-bit images far
-// faster than 8-bit ones).
+// faster than 8-bit ones); a gap of a styled pen over a solid brush is
+// painted in the brush colour.
 constexpr quint32 PenMark = 0xFFFFFF;
 constexpr quint32 BrushMark = 0x808080;
+constexpr quint32 GapMark = 0x404040;
 
 inline quint32 rasterOp(TPenMode mode, quint32 d, quint32 c)
 {
@@ -214,47 +200,90 @@ inline quint32 rasterOp(TPenMode mode, quint32 d, quint32 c)
     return c;
 }
 
+// The classic pattern lengths of the styled pens, on and off in turn.
+std::vector<int> dashLengths(TPenStyle style)
+{
+    switch (style) {
+    case psDash: return {18, 6};
+    case psDot: return {3, 3};
+    case psDashDot: return {9, 6, 3, 6};
+    case psDashDotDot: return {9, 3, 3, 3, 3, 3};
+    case psSolid:
+    case psClear: break;
+    }
+    return {};
+}
+
+// One 8 x 8 tile of a hatch, aligned to the bitmap's origin: true where the
+// hatch line is.
+std::array<bool, 64> hatchTile(TBrushStyle style)
+{
+    QImage tile(8, 8, QImage::Format_RGB32);
+    tile.fill(Qt::white);
+    QPainter painter(&tile);
+    painter.fillRect(tile.rect(), QBrush(Qt::black, qtBrushStyle(style)));
+    painter.end();
+    std::array<bool, 64> bits{};
+    for (int i = 0; i < 64; ++i)
+        bits[size_t(i)] = tile.pixel(i % 8, i / 8) == qRgb(0, 0, 0);
+    return bits;
+}
+
 } // namespace
 
-QRect TCanvas::drawFigure(const QRegion& area, bool withBrush, const std::function<void(QPainter&)>& draw, bool curve)
+bool TCanvas::thinPen() const { return Pen.Width <= 1; }
+
+void TCanvas::mark(int y, int x0, int x1, quint32 value)
+{
+    if (y < 0 || y >= mask_.height())
+        return;
+    x0 = qMax(x0, 0);
+    x1 = qMin(x1, mask_.width() - 1);
+    auto* line = reinterpret_cast<quint32*>(mask_.scanLine(y));
+    for (int x = x0; x <= x1; ++x)
+        line[x] = value;
+}
+
+classic::RunSink TCanvas::marker(quint32 value)
+{
+    return [this, value](int y, int x0, int x1) { mark(y, x0, x1, value); };
+}
+
+void TCanvas::markPath(const std::vector<QPoint>& points, bool closed)
+{
+    if (Pen.Style == psClear)
+        return;
+    if (!thinPen()) {
+        // Wide styled pens draw solid.
+        classic::widePath(points, Pen.Width, closed, marker(PenMark));
+        return;
+    }
+    // The pattern runs on from one side to the next; its gaps take the
+    // brush colour over a solid brush and are left alone otherwise.
+    classic::Dashes dashes(dashLengths(Pen.Style));
+    const auto pen = marker(PenMark);
+    const auto gap = Brush.Style == bsSolid ? marker(GapMark) : classic::RunSink([](int, int, int) {});
+    const size_t n = points.size();
+    for (size_t i = 0; i + 1 < n || (closed && i < n); ++i)
+        classic::thinLine(points[i], points[(i + 1) % n], dashes, pen, gap);
+}
+
+QRect TCanvas::drawFigure(const QRegion& area, const std::function<void()>& markFigure)
 {
     if (!target_ || target_->isNull() || area.isEmpty())
         return QRect();
-    if (Pen.Mode == pmCopy) {
-        QPainter painter;
-        begin(painter, true, withBrush);
-        if (curve)
-            smoothJoins(painter);
-        draw(painter);
-    } else {
-        // Qt's own raster operations are slow; the figure is drawn as a
-        // coverage mask instead, and the operation applied to the marked pixels.
-        if (mask_.size() != target_->size())
-            mask_ = QImage(target_->size(), QImage::Format_RGB32);
-        for (const QRect& r : area)
-            for (int y = r.top(); y <= r.bottom(); ++y)
-                memset(mask_.scanLine(y) + 4 * r.left(), 0, 4 * size_t(r.width()));
-        QPainter painter(&mask_);
-        painter.setRenderHint(QPainter::Antialiasing, false);
-        setUpPainter(painter, QColor::fromRgb(PenMark), QColor::fromRgb(BrushMark), true, withBrush);
-        if (curve)
-            smoothJoins(painter);
-        draw(painter);
-        painter.end();
-        applyRasterOp(area);
-    }
+    // The figure is marked in a coverage mask first, so that every pixel is
+    // painted once with the pen mode, whatever parts of the figure overlap.
+    if (mask_.size() != target_->size())
+        mask_ = QImage(target_->size(), QImage::Format_RGB32);
+    for (const QRect& r : area)
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            memset(mask_.scanLine(y) + 4 * r.left(), 0, 4 * size_t(r.width()));
+    markFigure();
+    applyRasterOp(area);
     if (OnChange)
         OnChange(area);
     return area.boundingRect();
-}
-
-// A curve drawn as a fine polygon has no corners to round; mitred joins look
-// the same there and cost far less.
-void TCanvas::smoothJoins(QPainter& painter)
-{
-    QPen pen = painter.pen();
-    pen.setJoinStyle(Qt::MiterJoin);
-    painter.setPen(pen);
 }
 
 void TCanvas::applyRasterOp(const QRegion& area)
@@ -262,14 +291,18 @@ void TCanvas::applyRasterOp(const QRegion& area)
     const quint32 pen = toQColor(Pen.Color).rgb();
     const quint32 brush = toQColor(Brush.Color).rgb();
     const TPenMode mode = Pen.Mode;
+    const bool hatched = Brush.Style != bsSolid && Brush.Style != bsClear;
+    const std::array<bool, 64> hatch = hatched ? hatchTile(Brush.Style) : std::array<bool, 64>{};
     for (const QRect& r : area) {
         for (int y = r.top(); y <= r.bottom(); ++y) {
             const auto* marks = reinterpret_cast<const quint32*>(mask_.constScanLine(y));
             auto* pixels = reinterpret_cast<quint32*>(target_->scanLine(y));
+            const bool* hatchRow = hatch.data() + 8 * (y & 7);
             for (int x = r.left(); x <= r.right(); ++x) {
                 const quint32 mark = marks[x] & 0xFFFFFF;
-                if (mark)
-                    pixels[x] = rasterOp(mode, pixels[x], mark == PenMark ? pen : brush);
+                if (!mark || (mark == BrushMark && hatched && !hatchRow[x & 7]))
+                    continue;
+                pixels[x] = rasterOp(mode, pixels[x], mark == PenMark ? pen : brush);
             }
         }
     }
@@ -279,10 +312,12 @@ QRect TCanvas::LineTo(int x, int y)
 {
     const QPoint from = PenPos;
     PenPos = QPoint(x, y);
-    if (from == PenPos || Pen.Style == psClear)
+    // A thin pen leaves out the end point, so a line to where it starts
+    // paints nothing; a wide pen paints a round dot there.
+    if ((from == PenPos && thinPen()) || Pen.Style == psClear)
         return QRect();
     const QPoint to = PenPos;
-    return drawFigure(lineArea(from, to), false, [&](QPainter& p) { p.drawLine(from, to); });
+    return drawFigure(lineArea(from, to), [&] { markPath({from, to}, false); });
 }
 
 QRect TCanvas::Rectangle(int x1, int y1, int x2, int y2)
@@ -290,9 +325,61 @@ QRect TCanvas::Rectangle(int x1, int y1, int x2, int y2)
     const QRect box = normalisedBox(x1, y1, x2, y2);
     if (box.width() < 2 || box.height() < 2)
         return QRect();
-    // The outline runs along the box's last pixels, so (L, T, R, B) covers
-    // L <= x < R and T <= y < B.
-    return drawFigure(outlineArea(box, 0, 0), true, [&](QPainter& p) { p.drawRect(box.adjusted(0, 0, -2, -2)); });
+    // (L, T, R, B) covers L <= x < R and T <= y < B: the pen runs along the
+    // box's last pixels, starting at the top right and going anticlockwise.
+    const int l = box.left(), t = box.top(), r = box.right() - 1, b = box.bottom() - 1;
+    return drawFigure(outlineArea(box, 0, 0), [&] {
+        if (Brush.Style != bsClear)
+            for (int y = t; y < b; ++y)
+                mark(y, l, r - 1, BrushMark);
+        if (thinPen() || Pen.Style == psClear)
+            markPath({{r, t}, {l, t}, {l, b}, {r, b}}, true);
+        else
+            classic::wideBox(l, t, r, b, Pen.Width, marker(PenMark));
+    });
+}
+
+void TCanvas::markRounded(const QRect& box, int cornerWidth, int cornerHeight)
+{
+    auto rows = [&](const QRect& b) { return classic::roundRectRows(b, cornerWidth, cornerHeight); };
+    const bool pen = Pen.Style != psClear, brush = Brush.Style != bsClear;
+    if (!pen) {
+        // Without a pen the brush fills the outline's place too.
+        if (brush)
+            for (const classic::EllipseRow& row : rows(box))
+                mark(row.y, row.outerLeft, row.outerRight, BrushMark);
+        return;
+    }
+    if (thinPen() && Pen.Style != psSolid) {
+        const std::vector<classic::EllipseRow> outline = rows(box);
+        for (const classic::EllipseRow& row : outline)
+            if (brush)
+                mark(row.y, row.innerLeft, row.innerRight, BrushMark);
+        classic::Dashes dashes(dashLengths(Pen.Style));
+        const bool opaque = Brush.Style == bsSolid;
+        classic::walkOutline(outline, [&](int x, int y) {
+            if (dashes.next())
+                mark(y, x, x, PenMark);
+            else if (opaque)
+                mark(y, x, x, GapMark);
+        });
+        return;
+    }
+    if (thinPen()) {
+        for (const classic::EllipseRow& row : rows(box)) {
+            if (brush)
+                mark(row.y, row.innerLeft, row.innerRight, BrushMark);
+            mark(row.y, row.outerLeft, row.innerLeft - 1, PenMark);
+            mark(row.y, row.innerRight + 1, row.outerRight, PenMark);
+        }
+        return;
+    }
+    // A wide pen follows the thin outline pixel by pixel.
+    const std::vector<classic::EllipseRow> outline = rows(box);
+    for (const classic::EllipseRow& row : outline)
+        if (brush)
+            mark(row.y, row.innerLeft, row.innerRight, BrushMark);
+    classic::wideOutline(outline, Pen.Width, marker(PenMark));
 }
 
 QRect TCanvas::Ellipse(int x1, int y1, int x2, int y2)
@@ -300,12 +387,7 @@ QRect TCanvas::Ellipse(int x1, int y1, int x2, int y2)
     const QRect box = normalisedBox(x1, y1, x2, y2);
     if (box.width() < 2 || box.height() < 2)
         return QRect();
-    // Drawn as a fine polygon: Qt's thin-pen curves overshoot flat ellipses.
-    QPainterPath path;
-    path.addEllipse(QRectF(box.adjusted(0, 0, -2, -2)));
-    const QPolygonF outline = path.toFillPolygon();
-    return drawFigure(outlineArea(box, box.width() / 2, box.height() / 2), true,
-                      [&](QPainter& p) { p.drawPolygon(outline); }, true);
+    return drawFigure(outlineArea(box, box.width() / 2, box.height() / 2), [&] { markRounded(box, box.width() - 1, box.height() - 1); });
 }
 
 QRect TCanvas::RoundRect(int x1, int y1, int x2, int y2, int cornerWidth, int cornerHeight)
@@ -314,16 +396,13 @@ QRect TCanvas::RoundRect(int x1, int y1, int x2, int y2, int cornerWidth, int co
     if (box.width() < 2 || box.height() < 2)
         return QRect();
     const int rx = qAbs(cornerWidth) / 2, ry = qAbs(cornerHeight) / 2;
-    QPainterPath path;
-    path.addRoundedRect(QRectF(box.adjusted(0, 0, -2, -2)), rx, ry, Qt::AbsoluteSize);
-    const QPolygonF outline = path.toFillPolygon();
-    return drawFigure(outlineArea(box, rx, ry), true, [&](QPainter& p) { p.drawPolygon(outline); }, true);
+    return drawFigure(outlineArea(box, rx, ry), [&] { markRounded(box, cornerWidth, cornerHeight); });
 }
 
 QRect TCanvas::FillRect(const QRect& rect)
 {
     QPainter painter;
-    if (rect.isEmpty() || !begin(painter, false, true))
+    if (rect.isEmpty() || !begin(painter, true))
         return QRect();
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.fillRect(rect, painter.brush());
@@ -340,7 +419,7 @@ QSize TCanvas::TextExtent(const QString& text) const
 QRect TCanvas::TextOut(int x, int y, const QString& text)
 {
     QPainter painter;
-    if (text.isEmpty() || !begin(painter, false, false))
+    if (text.isEmpty() || !begin(painter, false))
         return QRect();
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     const QRect box(QPoint(x, y), TextExtent(text));
@@ -357,7 +436,7 @@ QRect TCanvas::TextOut(int x, int y, const QString& text)
 QRect TCanvas::Draw(int x, int y, const QImage& image)
 {
     QPainter painter;
-    if (image.isNull() || !begin(painter, false, false))
+    if (image.isNull() || !begin(painter, false))
         return QRect();
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(QPoint(x, y), image);
@@ -368,7 +447,7 @@ QRect TCanvas::Draw(int x, int y, const QImage& image)
 QRect TCanvas::CopyRect(const QRect& dest, const QImage& source, const QRect& sourceRect)
 {
     QPainter painter;
-    if (source.isNull() || dest.isEmpty() || !begin(painter, false, false))
+    if (source.isNull() || dest.isEmpty() || !begin(painter, false))
         return QRect();
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(dest, source, sourceRect);

@@ -6,6 +6,7 @@
 // OnChange, so a window showing the bitmap repaints that rectangle only.
 #pragma once
 
+#include "ClassicRaster.h"
 #include "Types.h"
 
 #include <QFont>
@@ -78,24 +79,30 @@ public:
     QRect CopyRect(const QRect& dest, const QImage& source, const QRect& sourceRect);
 
 private:
-    bool begin(QPainter& painter, bool withPen, bool withBrush) const;
-    void setUpPainter(QPainter& painter, const QColor& pen, const QColor& brush, bool withPen, bool withBrush) const;
+    // Opens a painter on the bitmap, without a pen, with the brush if asked.
+    bool begin(QPainter& painter, bool withBrush) const;
     QRect touched(const QRect& figure, int pad) const;
     QRect report(const QRect& rect);
     // The area an outlined figure touches: with a clear interior, thin bands
     // along its outline, so a large rubber band repaints only its edge.
     QRegion outlineArea(const QRect& box, int cornerX, int cornerY) const;
     QRegion lineArea(QPoint from, QPoint to) const;
-    // Draws a figure that touches no more than area, with the pen mode.
-    QRect drawFigure(const QRegion& area, bool withBrush, const std::function<void(QPainter&)>& draw,
-                     bool curve = false);
-    static void smoothJoins(QPainter& painter);
+    // Marks a figure in the coverage mask, within area, and paints the marked
+    // pixels with the pen mode.
+    QRect drawFigure(const QRegion& area, const std::function<void()>& markFigure);
+    bool thinPen() const;
+    void mark(int y, int x0, int x1, quint32 value);
+    classic::RunSink marker(quint32 value);
+    // The pen along a path of pixel centres, styled or wide.
+    void markPath(const std::vector<QPoint>& points, bool closed);
+    // An ellipse, or a box with rounded corners, with pen and brush.
+    void markRounded(const QRect& box, int cornerWidth, int cornerHeight);
     void applyRasterOp(const QRegion& area);
     // Half the pen and a margin for the rasteriser rounding outwards.
     int padding() const { return Pen.Width / 2 + 3; }
 
     QImage* target_ = nullptr;
-    QImage mask_; // coverage of the figure being drawn with a raster operation
+    QImage mask_; // coverage of the figure being drawn: pen, brush or gap
 };
 
 // The Qt styles that draw the classic pen and brush styles.

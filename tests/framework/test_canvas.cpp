@@ -228,8 +228,13 @@ private slots:
         QVERIFY(reported[0].contains(QRect(100, 100, 50, 40)));
         QVERIFY(reported[0].width() <= 62 && reported[0].height() <= 52);
         canvas.MoveTo(10, 10);
-        canvas.LineTo(10, 10); // nothing drawn, nothing reported
-        QCOMPARE(reported.size(), 1);
+        canvas.LineTo(10, 10); // a click with a wide pen leaves a round dot
+        QCOMPARE(reported.size(), 2);
+        QVERIFY(reported[1].contains(QRect(8, 8, 4, 4)));
+        QCOMPARE(at(image, 9, 9), clBlack);
+        canvas.Pen.Width = 1;
+        canvas.LineTo(10, 10); // a thin pen leaves out its end: nothing drawn, nothing reported
+        QCOMPARE(reported.size(), 2);
     }
 };
 

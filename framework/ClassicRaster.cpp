@@ -1,0 +1,341 @@
+#include "ClassicRaster.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace classic {
+
+bool Dashes::next()
+{
+    if (solid())
+        return true;
+    const bool on = part_ % 2 == 0;
+    if (++done_ == lengths_[part_]) {
+        done_ = 0;
+        part_ = (part_ + 1) % lengths_.size();
+    }
+    return on;
+}
+
+namespace {
+
+// floor(n / d) for d > 0.
+int floorDiv(long long n, long long d) { return int(n >= 0 ? n / d : -((-n + d - 1) / d)); }
+
+} // namespace
+
+void thinLine(QPoint from, QPoint to, Dashes& dashes, const RunSink& pen, const RunSink& gap)
+{
+    const int dx = to.x() - from.x(), dy = to.y() - from.y();
+    const bool alongX = std::abs(dx) >= std::abs(dy);
+    const int steps = alongX ? std::abs(dx) : std::abs(dy);
+    const int major = alongX ? dx : dy, minor = alongX ? dy : dx;
+    for (int i = 0; i < steps; ++i) {
+        // The pixel nearest the ideal line; an exact tie goes to the smaller
+        // coordinate: ceil(i * minor / |major| - 1/2).
+        const long long twice = 2LL * i * minor - std::abs(major);
+        const int off = -floorDiv(-twice, 2LL * std::abs(major));
+        const int step = major > 0 ? i : -i;
+        const int x = from.x() + (alongX ? step : off), y = from.y() + (alongX ? off : step);
+        (dashes.next() ? pen : gap)(y, x, x);
+    }
+}
+
+namespace {
+
+struct Interval {
+    double lo, hi;
+    bool empty() const { return lo > hi; }
+    void add(const Interval& o)
+    {
+        lo = std::min(lo, o.lo);
+        hi = std::max(hi, o.hi);
+    }
+};
+
+constexpr Interval None{1e300, -1e300};
+
+// The band of half width r along a segment a-b: the pixels whose centres
+// lie within r of the line and project onto the segment. A centre on the
+// band's left or top edge is in, on its right or bottom edge out.
+class Band {
+public:
+    Band(QPoint a, QPoint b, double r) : a_(a), r_(r)
+    {
+        const double dx = b.x() - a.x(), dy = b.y() - a.y();
+        length_ = std::hypot(dx, dy);
+        ux_ = length_ > 0 ? dx / length_ : 0;
+        uy_ = length_ > 0 ? dy / length_ : 0;
+    }
+
+    Interval row(int y) const
+    {
+        constexpr double Bias = 1e-7;
+        if (length_ == 0)
+            return None;
+        const double row = y + 2 * Bias - a_.y();
+        Interval band{-1e300, 1e300};
+        // lo < k * x + c < hi, for x measured from a.
+        auto within = [&](double k, double c, double lo, double hi) {
+            if (k == 0) {
+                if (!(lo < c && c < hi))
+                    band = None;
+                return;
+            }
+            double x1 = (lo - c) / k, x2 = (hi - c) / k;
+            if (x1 > x2)
+                std::swap(x1, x2);
+            band.lo = std::max(band.lo, x1);
+            band.hi = std::min(band.hi, x2);
+        };
+        within(ux_, row * uy_, 0, length_);
+        within(-uy_, row * ux_, -r_, r_);
+        if (band.empty())
+            return None;
+        const double lo = a_.x() + band.lo - Bias, hi = a_.x() + band.hi - Bias;
+        return {std::floor(lo) + 1, std::ceil(hi) - 1};
+    }
+
+private:
+    QPoint a_;
+    double r_, length_, ux_, uy_;
+};
+
+struct Piece {
+    int y;
+    Interval x;
+};
+
+// Hands out the union of the pieces, row by row, as separate runs.
+void merge(std::vector<Piece>& pieces, const RunSink& sink)
+{
+    std::sort(pieces.begin(), pieces.end(),
+              [](const Piece& l, const Piece& r) { return l.y != r.y ? l.y < r.y : l.x.lo < r.x.lo; });
+    for (size_t i = 0; i < pieces.size();) {
+        const int y = pieces[i].y;
+        Interval run = pieces[i++].x;
+        while (i < pieces.size() && pieces[i].y == y && pieces[i].x.lo <= run.hi + 1)
+            run.hi = std::max(run.hi, pieces[i++].x.hi);
+        sink(y, int(run.lo), int(run.hi));
+    }
+}
+
+} // namespace
+
+// The rows of a round dot of a pen's width on pixel 0, 0: the ellipse on
+// the w x w box, which covers -w/2 .. (w-1)/2.
+struct Dot {
+    int top;
+    std::vector<Interval> rows;
+
+    // The dot's pixels in row y when it sits on c.
+    Interval at(QPoint c, int y) const
+    {
+        const int d = y - c.y() - top;
+        return d >= 0 && d < int(rows.size()) ? Interval{c.x() + rows[size_t(d)].lo, c.x() + rows[size_t(d)].hi}
+                                              : None;
+    }
+};
+
+Dot dot(int width)
+{
+    const int top = -(width / 2);
+    Dot d{top, {}};
+    for (const EllipseRow& row : ellipseRows(QRect(QPoint(top, top), QPoint(top + width, top + width))))
+        d.rows.push_back({double(row.outerLeft), double(row.outerRight)});
+    return d;
+}
+
+void widePath(const std::vector<QPoint>& points, int width, bool closed, const RunSink& sink)
+{
+    if (points.empty())
+        return;
+    // A pen covers y - w/2 .. y + (w-1)/2 across its path: its sides lie half
+    // the width off the path, with a round dot on each point.
+    const Dot round = dot(width);
+    const int reach = width / 2 + 1;
+    const size_t n = points.size();
+    // Each segment with its two round ends is convex: one run a row.
+    std::vector<Piece> pieces;
+    const size_t segments = n == 1 ? 1 : (closed ? n : n - 1);
+    for (size_t i = 0; i < segments; ++i) {
+        const QPoint a = points[i], b = points[(i + 1) % n];
+        const Band band(a, b, width / 2.0);
+        for (int y = std::min(a.y(), b.y()) - reach; y <= std::max(a.y(), b.y()) + reach; ++y) {
+            Interval part = round.at(a, y);
+            part.add(round.at(b, y));
+            part.add(band.row(y));
+            if (!part.empty())
+                pieces.push_back({y, part});
+        }
+    }
+    if (segments == 1) { // already in order
+        for (const Piece& p : pieces)
+            sink(p.y, int(p.x.lo), int(p.x.hi));
+        return;
+    }
+    merge(pieces, sink);
+}
+
+void wideBox(int l, int t, int r, int b, int width, const RunSink& sink)
+{
+    const Dot round = dot(width);
+    const int lo = -(width / 2), hi = (width - 1) / 2;
+    for (int y = t + lo; y <= b + hi; ++y) {
+        Interval parts[8];
+        int n = 0;
+        for (const QPoint c : {QPoint(l, t), QPoint(r, t), QPoint(l, b), QPoint(r, b)})
+            if (const Interval corner = round.at(c, y); !corner.empty())
+                parts[n++] = corner;
+        if ((y >= t + lo && y <= t + hi) || (y >= b + lo && y <= b + hi))
+            parts[n++] = {double(l), double(r)};
+        if (y >= t && y < b) {
+            parts[n++] = {double(l + lo), double(l + hi)};
+            parts[n++] = {double(r + lo), double(r + hi)};
+        }
+        for (int i = 1; i < n; ++i) // a handful: sorted in place
+            for (int j = i; j > 0 && parts[j].lo < parts[j - 1].lo; --j)
+                std::swap(parts[j], parts[j - 1]);
+        for (int i = 0; i < n;) {
+            Interval run = parts[i++];
+            while (i < n && parts[i].lo <= run.hi + 1)
+                run.hi = std::max(run.hi, parts[i++].hi);
+            sink(y, int(run.lo), int(run.hi));
+        }
+    }
+}
+
+void wideOutline(const std::vector<EllipseRow>& rows, int width, const RunSink& sink)
+{
+    if (rows.empty())
+        return;
+    const Dot round = dot(width);
+    const int size = int(round.rows.size()), first = rows.front().y, last = rows.back().y;
+    for (int y = first + round.top; y <= last + round.top + size - 1; ++y) {
+        // The outline is one connected curve on each side, so the dots of
+        // each side's pixels join into one run.
+        Interval left = None, right = None;
+        for (int d = 0; d < size; ++d) {
+            const int source = y - round.top - d;
+            if (source < first || source > last)
+                continue;
+            const EllipseRow& e = rows[size_t(source - first)];
+            const Interval& dotRow = round.rows[size_t(d)];
+            const bool across = e.innerLeft > e.innerRight;
+            left.add({e.outerLeft + dotRow.lo, (across ? e.outerRight : e.innerLeft - 1) + dotRow.hi});
+            if (!across)
+                right.add({e.innerRight + 1 + dotRow.lo, e.outerRight + dotRow.hi});
+        }
+        if (!right.empty() && right.lo <= left.hi + 1) {
+            left.add(right);
+            right = None;
+        }
+        if (!left.empty())
+            sink(y, int(left.lo), int(left.hi));
+        if (!right.empty())
+            sink(y, int(right.lo), int(right.hi));
+    }
+}
+
+std::vector<EllipseRow> ellipseRows(const QRect& box)
+{
+    // In one quarter, the outline is the pixel nearest the curve in each
+    // column and in each row (an exact tie goes to the centre); mirrored
+    // into the other quarters, and filled between.
+    const int w = box.width() - 1, h = box.height() - 1; // the box holds R and B
+    const double a = (w - 1) / 2.0, b = (h - 1) / 2.0;
+    const double baseX = w % 2 ? 0 : 0.5, baseY = h % 2 ? 0 : 0.5;
+    const int columns = int(a - baseX) + 1, rows = int(b - baseY) + 1;
+    auto nearest = [](double v, double base) { return std::max(0, int(std::ceil(v - base - 0.5))); };
+    auto along = [](double t, double radius, double other) {
+        return radius <= 0 ? 0.0 : other * std::sqrt(std::max(0.0, 1 - (t / radius) * (t / radius)));
+    };
+    std::vector<int> lo(size_t(rows), columns), hi(size_t(rows), -1);
+    auto plot = [&](int k, int j) {
+        lo[size_t(j)] = std::min(lo[size_t(j)], k);
+        hi[size_t(j)] = std::max(hi[size_t(j)], k);
+    };
+    for (int k = 0; k < columns; ++k)
+        plot(k, std::min(rows - 1, nearest(along(baseX + k, a, b), baseY)));
+    for (int j = 0; j < rows; ++j)
+        plot(std::min(columns - 1, nearest(along(baseY + j, b, a), baseX)), j);
+    // Quarter offsets to pixels: column k lies at centreX +- (baseX + k).
+    const int leftOfCentre = box.left() + (w - 1) / 2, rightOfCentre = box.left() + w / 2;
+    const int aboveCentre = box.top() + (h - 1) / 2, belowCentre = box.top() + h / 2;
+    std::vector<EllipseRow> out;
+    out.reserve(size_t(2 * rows));
+    auto addRow = [&](int y, int j) {
+        out.push_back({y, leftOfCentre - hi[size_t(j)], leftOfCentre - lo[size_t(j)] + 1,
+                       rightOfCentre + lo[size_t(j)] - 1, rightOfCentre + hi[size_t(j)]});
+    };
+    for (int j = rows - 1; j >= 0; --j)
+        addRow(aboveCentre - j, j);
+    for (int j = (h % 2 ? 1 : 0); j < rows; ++j)
+        addRow(belowCentre + j, j);
+    return out;
+}
+
+std::vector<EllipseRow> roundRectRows(const QRect& box, int cornerWidth, int cornerHeight)
+{
+    const int w = box.width() - 1, h = box.height() - 1;
+    const int cw = std::min(std::abs(cornerWidth), w), ch = std::min(std::abs(cornerHeight), h);
+    if (cw < 2 || ch < 2) {
+        std::vector<EllipseRow> rows;
+        for (int y = box.top(); y < box.top() + h; ++y) {
+            const bool edge = y == box.top() || y == box.top() + h - 1;
+            rows.push_back({y, box.left(), edge ? box.left() + w : box.left() + 1,
+                            edge ? box.left() - 1 : box.left() + w - 2, box.left() + w - 1});
+        }
+        return rows;
+    }
+    const std::vector<EllipseRow> corner = ellipseRows(QRect(0, 0, cw + 1, ch + 1));
+    const int l = box.left(), t = box.top(), r = box.left() + w, b = box.top() + h;
+    std::vector<EllipseRow> rows;
+    auto fromCorner = [&](int y, const EllipseRow& e) {
+        const int right = r - cw + e.outerRight;
+        if (e.innerLeft > e.innerRight) // a row of the outline all across
+            rows.push_back({y, l + e.outerLeft, right + 1, right, right});
+        else
+            rows.push_back({y, l + e.outerLeft, l + e.innerLeft, r - cw + e.innerRight, r - cw + e.outerRight});
+    };
+    for (int y = t; y <= t + (ch - 1) / 2; ++y)
+        fromCorner(y, corner[size_t(y - t)]);
+    for (int y = t + (ch - 1) / 2 + 1; y < b - ch + ch / 2; ++y)
+        rows.push_back({y, l, l + 1, r - 2, r - 1});
+    for (int y = std::max(b - ch + ch / 2, t + (ch - 1) / 2 + 1); y < b; ++y)
+        fromCorner(y, corner[size_t(y - (b - ch))]);
+    return rows;
+}
+
+void walkOutline(const std::vector<EllipseRow>& rows, const std::function<void(int x, int y)>& visit)
+{
+    if (rows.empty())
+        return;
+    auto across = [](const EllipseRow& e) { return e.innerLeft > e.innerRight; };
+    auto leftward = [&](int y, int from, int to) {
+        for (int x = from; x >= to; --x)
+            visit(x, y);
+    };
+    auto rightward = [&](int y, int from, int to) {
+        for (int x = from; x <= to; ++x)
+            visit(x, y);
+    };
+    const int middle = int(rows.size() - 1) / 2, last = int(rows.size()) - 1;
+    for (int i = middle; i >= 0; --i) { // up the right side, leftwards along the top
+        const EllipseRow& e = rows[size_t(i)];
+        leftward(e.y, e.outerRight, across(e) ? e.outerLeft : e.innerRight + 1);
+    }
+    for (int i = 0; i <= middle; ++i) // down the left side
+        if (!across(rows[size_t(i)]))
+            leftward(rows[size_t(i)].y, rows[size_t(i)].innerLeft - 1, rows[size_t(i)].outerLeft);
+    for (int i = middle + 1; i <= last; ++i) { // on down, rightwards along the bottom
+        const EllipseRow& e = rows[size_t(i)];
+        rightward(e.y, e.outerLeft, across(e) ? e.outerRight : e.innerLeft - 1);
+    }
+    for (int i = last; i > middle; --i) // and up the right side to the start
+        if (!across(rows[size_t(i)]))
+            rightward(rows[size_t(i)].y, rows[size_t(i)].innerRight + 1, rows[size_t(i)].outerRight);
+}
+
+} // namespace classic
