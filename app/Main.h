@@ -5,6 +5,8 @@
 
 #include "Form.h"
 
+#include <QStringList>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -125,11 +127,19 @@ private:
     void applyStoredBrushStyle();
     void loadStoredStamp(TIniFile& ini);
     void detectTabletKeyboard(TIniFile& ini);
-    void firstRun();
+    void readStoredSettings(QStringList& errors);
+    void firstRun(QStringList& errors);
+    void applyFirstRunSettings(QStringList& errors);
+    // An integer setting, held to lowest..highest; a value that is not an
+    // integer raises a conversion error naming the file, section and key.
+    int readInteger(const TIniFile& ini, const QString& section, const QString& key, const QString& defaultValue,
+                    int lowest = std::numeric_limits<int>::min(), int highest = std::numeric_limits<int>::max()) const;
     void writeSettings(TIniFile& ini) const;
     void loadStamp(const QString& path);
     void simulatePrintScreen();
     bool settingsRead_ = false;
+    // Told once at the first show when the files moved to the data folder.
+    QString folderNotice_;
     // Every banner gets a window of its own; they live until the program ends.
     std::vector<std::unique_ptr<TfStamp2>> banners_;
 };
@@ -139,3 +149,9 @@ extern TfMain* fMain;
 // The folder where the program keeps the files it writes: its own folder
 // when that can be written, the user's data folder otherwise.
 QString writableProgramFolder(const QString& programDir);
+// The user's own folder for the program's files, made if need be.
+QString userDataFolder();
+// Brings existing settings, and the snapshot of a pending recovery, from a
+// program folder that cannot be written into the data folder, the first time
+// only; returns what to tell the user, or "" when there was nothing to bring.
+QString carryOverSettings(const QString& programDir, const QString& dataDir);
