@@ -381,6 +381,14 @@ int TfMain::readInteger(const TIniFile& ini, const QString& section, const QStri
     }
 }
 
+int TfMain::readThickness(const TIniFile& ini, const QString& section, const QString& key,
+                          const QString& defaultValue) const
+{
+    // 0 stands for the slider's value; anything else is held to the slider's range.
+    const int thickness = readInteger(ini, section, key, defaultValue);
+    return thickness == 0 ? 0 : qBound(1, thickness, fSetup->TrackBar1->Max());
+}
+
 void TfMain::readSettings(TIniFile& ini)
 {
     readPenSettings(ini);
@@ -392,8 +400,7 @@ void TfMain::readSettings(TIniFile& ini)
 
 void TfMain::readPenSettings(TIniFile& ini)
 {
-    LinePenThickness = readInteger(ini, QStringLiteral("Line"), QStringLiteral("Thickness"), QStringLiteral("0"), 0,
-                                   fSetup->TrackBar1->Max());
+    LinePenThickness = readThickness(ini, QStringLiteral("Line"), QStringLiteral("Thickness"), QStringLiteral("0"));
     if (LinePenThickness == 0)
         LinePenThickness = fSetup->TrackBar1->Max() + 1 - fSetup->TrackBar1->Position();
     const bool thin = LinePenThickness == 1;
@@ -416,8 +423,7 @@ void TfMain::readPenSettings(TIniFile& ini)
 
 void TfMain::readShapeSettings(TIniFile& ini)
 {
-    BoxPenThickness = readInteger(ini, QStringLiteral("Shape"), QStringLiteral("PenThickness"), QStringLiteral("1"), 0,
-                                  fSetup->TrackBar1->Max());
+    BoxPenThickness = readThickness(ini, QStringLiteral("Shape"), QStringLiteral("PenThickness"), QStringLiteral("1"));
     if (BoxPenThickness == 0)
         BoxPenThickness = fSetup->TrackBar1->Max() + 1 - fSetup->TrackBar1->Position();
     Shape1->SetPenWidth(previewPenWidth(BoxPenThickness));

@@ -137,6 +137,8 @@ private:
     void writeSettings(TIniFile& ini) const;
     void loadStamp(const QString& path);
     void simulatePrintScreen();
+    int readThickness(const TIniFile& ini, const QString& section, const QString& key,
+                      const QString& defaultValue) const;
     bool settingsRead_ = false;
     // Told once at the first show when the files moved to the data folder.
     QString folderNotice_;

@@ -260,7 +260,7 @@ private slots:
                              "[Font]\r\nSize=-2147483648\r\n"));
         forms.start();
         QVERIFY(forms.messages().isEmpty());
-        QCOMPARE(fMain->LinePenThickness, 6); // as 0: the slider's value
+        QCOMPARE(fMain->LinePenThickness, 1);
         QCOMPARE(fMain->BoxPenThickness, 30);
         QCOMPARE(fSetup->lFontSize->Caption(), QStringLiteral("1"));
     }
