@@ -20,6 +20,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QThread>
@@ -281,6 +282,8 @@ void TfMain::FormShow(QObject*)
     // The first show runs once, whatever goes wrong in it: running it again
     // would ask the recovery question again and undo what the user did since.
     FirstShow = false;
+    starting_ = true;
+    const auto started = qScopeGuard([this] { starting_ = false; });
     fSetup->CurrentDir = CurrentDir;
     fStamp->CurrentDir = CurrentDir;
     const QSize screen = Services::Screen().Size();

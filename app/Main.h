@@ -78,6 +78,8 @@ public:
     void FormShow(QObject* Sender);
     void FormClose(QObject* Sender, TCloseAction& Action);
     void btnQuitClick(QObject* Sender);
+    // True while the first show reads the settings and asks its questions.
+    bool Starting() const { return starting_; }
 
     // Tool selection.
     void btnScribbleClick(QObject* Sender);
@@ -140,6 +142,7 @@ private:
     int readThickness(const TIniFile& ini, const QString& section, const QString& key,
                       const QString& defaultValue) const;
     bool settingsRead_ = false;
+    bool starting_ = false;
     // Told once at the first show when the files moved to the data folder.
     QString folderNotice_;
     // Every banner gets a window of its own; they live until the program ends.
