@@ -20,10 +20,13 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QThread>
+#include <QThreadPool>
+#include <QTimer>
 
 #include <limits>
 
@@ -41,6 +44,10 @@ QString flag(bool on) { return on ? Yes : No; }
 // attempts would.
 constexpr int PasteWaitMs = 3000;
 constexpr int PasteLookMs = 10;
+
+// How long the marks must rest before the marked picture is saved: a crash
+// loses at most this and the save's own time.
+constexpr int MarksSettleMs = 1000;
 
 // Larger sizes only make the text page's slider and preview useless.
 constexpr int MaxFontSize = 400;
@@ -138,7 +145,62 @@ TfMain::TfMain(const QString& programDir, QWidget* owner) : TForm(owner)
     FormCreate(this);
 }
 
-TfMain::~TfMain() = default;
+TfMain::~TfMain() { FinishMarkedSaves(); }
+
+void TfMain::FinishMarkedSaves()
+{
+    if (markSaver_)
+        markSaver_->waitForDone();
+}
+
+void TfMain::watchMarks()
+{
+    marksSettled_ = std::make_unique<QTimer>();
+    marksSettled_->setSingleShot(true);
+    marksSettled_->setInterval(MarksSettleMs);
+    QObject::connect(marksSettled_.get(), &QTimer::timeout, this, [this] { saveMarksInBackground(); });
+    markSaver_ = std::make_unique<QThreadPool>();
+    markSaver_->setMaxThreadCount(1);
+    TPicture& picture = fViewer->Image1->Picture;
+    const auto restart = [timer = marksSettled_.get()] { timer->start(); };
+    // Strokes come through the canvas, a new capture or a Clear through the picture.
+    auto repaint = picture.Canvas().OnChange;
+    picture.Canvas().OnChange = [repaint, restart](const QRegion& area) {
+        if (repaint)
+            repaint(area);
+        restart();
+    };
+    picture.AddChangeListener(restart);
+}
+
+void TfMain::saveMarksInBackground()
+{
+    const QImage marked = fViewer->Image1->Picture.Bitmap(); // a shared copy: drawing on goes to a new one
+    if (marked.isNull())
+        return;
+    const QString path = MarkedFile();
+    QPointer<TfMain> bar(this);
+    markSaver_->start([marked, path, bar] {
+        const QString error = writeBitmapFile(marked, path);
+        if (error.isEmpty())
+            return;
+        // Told once, on the user-interface thread; later failures say nothing new.
+        QMetaObject::invokeMethod(qApp, [bar, error] {
+            if (!bar || bar->markSaveFailed_)
+                return;
+            bar->markSaveFailed_ = true;
+            Services::Messages().Show(bar, MessageRequest{error, Application->Title, MsgButtons::OK, MsgIcon::Error});
+        }, Qt::QueuedConnection);
+    });
+}
+
+QString TfMain::RecoveryFile() const
+{
+    const QFileInfo marked(MarkedFile()), clean(ScreenFile());
+    if (marked.isFile() && (!clean.exists() || marked.lastModified() >= clean.lastModified()))
+        return MarkedFile();
+    return ScreenFile();
+}
 
 void TfMain::createControls()
 {
@@ -297,6 +359,7 @@ void TfMain::FormShow(QObject*)
     if (!folderNotice_.isEmpty())
         Services::Messages().Show(this, MessageRequest{folderNotice_, Application->Title, MsgButtons::OK,
                                                        MsgIcon::Information});
+    watchMarks();
     QStringList errors;
     if (FindFile(SettingsFile()) || QFileInfo(SettingsFile()).isSymLink())
         readStoredSettings(errors);
@@ -337,7 +400,7 @@ void TfMain::readStoredSettings(QStringList& errors)
     const QString written = ini.UpdateFile();
     if (!written.isEmpty())
         errors << written;
-    if (improperEnd && FindFile(ScreenFile())) {
+    if (improperEnd && FindFile(RecoveryFile())) {
         const MessageRequest question{
             QStringLiteral("Previous operation inproperly terminated\n  Reload previously captured Screen?"),
             QStringLiteral("Confimation"), MsgButtons::YesNoCancel, MsgIcon::Question};
@@ -901,7 +964,7 @@ bool TfMain::PasteScreen()
 void TfMain::SetPreviousCapture()
 {
     try {
-        fViewer->Image1->Picture.LoadFromFile(ScreenFile());
+        fViewer->Image1->Picture.LoadFromFile(RecoveryFile());
     } catch (const Exception& error) {
         // A damaged snapshot must not stop the settings from loading.
         Application->ShowException(error);

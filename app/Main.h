@@ -14,6 +14,8 @@ class TManyShape;
 class TSysInfo;
 class TIniFile;
 class TfStamp2;
+class QThreadPool;
+class QTimer;
 
 class TfMain : public TForm {
 public:
@@ -114,6 +116,13 @@ public:
     void SetBackColor(TColor color);
     QString SettingsFile() const { return CurrentDir + QStringLiteral("setup.ini"); }
     QString ScreenFile() const { return CurrentDir + QStringLiteral("Screen.bmp"); }
+    // The picture as marked up, kept for a recovery after a crash.
+    QString MarkedFile() const { return CurrentDir + QStringLiteral("Marked.bmp"); }
+    // What a recovery brings back: the marked picture unless the clean
+    // snapshot is newer.
+    QString RecoveryFile() const;
+    // Waits for the background saves of the marked picture to end.
+    void FinishMarkedSaves();
     QString DefaultStampFile() const;
     QString KeyboardProgram() const;
 
@@ -139,6 +148,8 @@ private:
     void writeSettings(TIniFile& ini) const;
     void loadStamp(const QString& path);
     void simulatePrintScreen();
+    void watchMarks();
+    void saveMarksInBackground();
     int readThickness(const TIniFile& ini, const QString& section, const QString& key,
                       const QString& defaultValue) const;
     bool settingsRead_ = false;
@@ -147,6 +158,11 @@ private:
     QString folderNotice_;
     // Every banner gets a window of its own; they live until the program ends.
     std::vector<std::unique_ptr<TfStamp2>> banners_;
+    // The marked picture is saved a moment after the marks stop changing,
+    // one save at a time, off the user-interface thread.
+    std::unique_ptr<QTimer> marksSettled_;
+    std::unique_ptr<QThreadPool> markSaver_;
+    bool markSaveFailed_ = false;
 };
 
 extern TfMain* fMain;

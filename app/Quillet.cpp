@@ -50,6 +50,7 @@ int main(int argc, char** argv)
         // A signal during the first show has already ended the run.
         if (!Application->Terminated)
             app.exec();
+        fMain->FinishMarkedSaves();
     } catch (const Exception& error) {
         Application->ShowException(error);
     }
