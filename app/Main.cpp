@@ -319,6 +319,10 @@ void TfMain::FormCreate(QObject*)
     CurrentDir = writableProgramFolder(ProgramDir);
     if (CurrentDir != ProgramDir)
         folderNotice_ = carryOverSettings(ProgramDir, CurrentDir);
+    // A run killed in the middle of a write leaves its unfinished new file
+    // beside the old one; a minute on, no write of ours is still using it.
+    for (const QString& file : {SettingsFile(), ScreenFile(), MarkedFile()})
+        removeStaleTemporaries(file, 60);
     FirstShow = true;
     SetBounds(10, 5, 318, 86);
 }
@@ -361,7 +365,7 @@ void TfMain::FormShow(QObject*)
                                                        MsgIcon::Information});
     watchMarks();
     QStringList errors;
-    if (FindFile(SettingsFile()) || QFileInfo(SettingsFile()).isSymLink())
+    if (FindFile(SettingsFile()))
         readStoredSettings(errors);
     else
         firstRun(errors);

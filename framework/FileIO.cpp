@@ -1,5 +1,7 @@
 #include "FileIO.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -11,6 +13,8 @@
 #include <unistd.h>
 
 namespace {
+
+constexpr const char* TemporarySuffix = ".tmp-";
 
 QString reason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
@@ -45,7 +49,7 @@ bool writeAll(int fd, const QByteArray& bytes)
 int createTemporary(const QByteArray& path, QByteArray* tempName, mode_t mode)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        *tempName = path + ".tmp-" + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        *tempName = path + TemporarySuffix + QByteArray::number(QRandomGenerator::global()->generate(), 36);
         const int fd = ::open(tempName->constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST)
             return fd;
@@ -64,6 +68,16 @@ void syncFolder(const QByteArray& path)
 }
 
 } // namespace
+
+void removeStaleTemporaries(const QString& path, int ageSeconds)
+{
+    const QFileInfo target(path);
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-ageSeconds);
+    const QStringList pattern{target.fileName() + QLatin1String(TemporarySuffix) + QLatin1Char('*')};
+    for (const QFileInfo& file : target.dir().entryInfoList(pattern, QDir::Files | QDir::Hidden | QDir::System))
+        if (file.lastModified() < before)
+            QFile::remove(file.filePath());
+}
 
 QString writeFileAtomically(const QString& path, const QByteArray& bytes)
 {

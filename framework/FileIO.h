@@ -12,6 +12,10 @@
 // replaced by the file itself; its target is never touched.
 QString writeFileAtomically(const QString& path, const QByteArray& bytes);
 
+// Removes the new files that writes of path interrupted at least
+// ageSeconds ago left behind (a killed process cannot clean up after itself).
+void removeStaleTemporaries(const QString& path, int ageSeconds);
+
 // Reads a regular file of at most maxBytes. Anything else (a folder, a FIFO,
 // a device, a larger file) is refused without waiting on it.
 QString readRegularFile(const QString& path, qint64 maxBytes, QByteArray* bytes);
