@@ -49,6 +49,9 @@ constexpr int PasteLookMs = 10;
 // loses at most this and the save's own time.
 constexpr int MarksSettleMs = 1000;
 
+// A settings file that could not be read is copied aside up to this size.
+constexpr qint64 MaxKeptAsideBytes = 64 * 1024 * 1024;
+
 // Larger sizes only make the text page's slider and preview useless.
 constexpr int MaxFontSize = 400;
 
@@ -639,8 +642,13 @@ void TfMain::FormClose(QObject*, TCloseAction&)
     // Settings that could not be read at start are kept aside before they are
     // written over, so a damaged file is never silently lost.
     if (!settingsRead_ && QFileInfo(SettingsFile()).isFile()) {
-        QFile::remove(SettingsFile() + QStringLiteral(".bak"));
-        QFile::copy(SettingsFile(), SettingsFile() + QStringLiteral(".bak"));
+        QByteArray unread;
+        QString error = readRegularFile(SettingsFile(), MaxKeptAsideBytes, &unread);
+        if (error.isEmpty())
+            error = writeFileAtomically(SettingsFile() + QStringLiteral(".bak"), unread);
+        if (!error.isEmpty())
+            throw EFCreateError(error + QStringLiteral(".\nThe settings were not written, so as to keep the ones that "
+                                                       "could not be read."));
     }
     TIniFile ini(SettingsFile());
     writeSettings(ini);

@@ -9,6 +9,8 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QString Recovery = QStringLiteral("Previous operation inproperly terminated\n  Reload previously captured Screen?");
@@ -273,6 +275,27 @@ private slots:
         forms.quit();
         QCOMPARE(forms.readFile("setup.ini.bak"), QByteArray(damaged).replace("Operating=No", "Operating=Yes"));
         QCOMPARE(forms.setting("Setup", "Operating"), QStringLiteral("No"));
+    }
+
+    // Settings that are not a small regular file are reported once and left
+    // in place; the start goes on with the defaults and does not wait.
+    void settingsThatAreNotAFileAreLeftInPlace()
+    {
+        for (const QString kind : {"FIFO", "folder", "too large"}) {
+            Forms forms;
+            const QString ini = forms.path("setup.ini");
+            if (kind == "FIFO")
+                QCOMPARE(mkfifo(QFile::encodeName(ini).constData(), 0600), 0);
+            else if (kind == "folder")
+                QDir().mkdir(ini);
+            else
+                forms.writeFile("setup.ini", "[Setup]\r\nOperating=No\r\n" + QByteArray(2 << 20, ';'));
+            forms.start();
+            QCOMPARE(forms.messages().size(), 1);
+            QVERIFY2(forms.messages().first().contains(ini), qPrintable(kind));
+            QCOMPARE(fMain->eText->Text(), QStringLiteral("Type text here"));
+            QVERIFY(QFileInfo::exists(ini) && (kind == "too large") == QFileInfo(ini).isFile());
+        }
     }
 
     void stampFallsBackToTheDefaultOrTellsTheUser()
