@@ -1,6 +1,7 @@
 // Pictures are read and written as real files; damaged files are refused
 // and a save replaces the old file whole or not at all.
 #include "Exceptions.h"
+#include "FileIO.h"
 #include "Picture.h"
 
 #include <QDir>
@@ -131,10 +132,7 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(bool, readable);
         const QString path = dir.filePath(QStringLiteral("hand.bmp"));
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        f.close();
+        QCOMPARE(writeFileAtomically(path, bytes), QString());
         QString error;
         const QImage image = readPictureFile(path, &error);
         QCOMPARE(image.size(), readable ? QSize(8, 8) : QSize(0, 0));
