@@ -3,6 +3,7 @@
 // file is expected.
 #include "FileIO.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -125,6 +126,22 @@ private slots:
         struct stat st {};
         QCOMPARE(stat(QFile::encodeName(path("setup.ini")).constData(), &st), 0);
         QCOMPARE(st.st_mode & 07777, mode_t(0640));
+    }
+
+    // Only the old unfinished files of that name go; the file and a write
+    // still under way stay.
+    void staleTemporariesAreRemoved()
+    {
+        for (const char* name : {"setup.ini", "setup.ini.tmp-old", "setup.ini.tmp-new", "Screen.bmp.tmp-old"})
+            put(path(name), "x");
+        for (const char* name : {"setup.ini.tmp-old", "Screen.bmp.tmp-old"}) {
+            QFile f(path(name));
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-120), QFileDevice::FileModificationTime));
+        }
+        removeStaleTemporaries(path("setup.ini"), 60);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+                 QStringList({"Screen.bmp.tmp-old", "setup.ini", "setup.ini.tmp-new"}));
     }
 
     // Only a regular file within the limit is read; nothing else blocks.
