@@ -2,6 +2,7 @@
 
 #include "Application.h"
 #include "Exceptions.h"
+#include "FileIO.h"
 #include "Glyphs.h"
 #include "Gpshape.h"
 #include "Help.h"
@@ -21,9 +22,16 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QShortcut>
+#include <QFileInfo>
+#include <QPointer>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QThread>
+#include <QThreadPool>
+#include <QTimer>
+
+#include <limits>
 
 TfMain* fMain = nullptr;
 
@@ -39,6 +47,16 @@ QString flag(bool on) { return on ? Yes : No; }
 // attempts would.
 constexpr int PasteWaitMs = 3000;
 constexpr int PasteLookMs = 10;
+
+// How long the marks must rest before the marked picture is saved: a crash
+// loses at most this and the save's own time.
+constexpr int MarksSettleMs = 1000;
+
+// A settings file that could not be read is copied aside up to this size.
+constexpr qint64 MaxKeptAsideBytes = 64 * 1024 * 1024;
+
+// Larger sizes only make the text page's slider and preview useless.
+constexpr int MaxFontSize = 400;
 
 void selectedLook(TShape* indicator)
 {
@@ -72,16 +90,46 @@ TBevel* frameBevel(QWidget* parent, int left, int width) { return new TBevel(par
 
 } // namespace
 
+QString userDataFolder()
+{
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                         QStringLiteral("/screen-quillet/");
+    QDir().mkpath(data);
+    return data;
+}
+
 QString writableProgramFolder(const QString& programDir)
 {
     QTemporaryFile probe(programDir + QStringLiteral("write-probe-XXXXXX"));
     if (probe.open())
         return programDir;
     // An installed copy in a system folder keeps its files with the user.
-    QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                   QStringLiteral("/screen-quillet/");
-    QDir().mkpath(data);
-    return data;
+    return userDataFolder();
+}
+
+QString carryOverSettings(const QString& programDir, const QString& dataDir)
+{
+    const QString settings = QStringLiteral("setup.ini"), screen = QStringLiteral("Screen.bmp");
+    QByteArray bytes;
+    // Nothing to carry (the usual installed copy) or carried before: say nothing.
+    if (QFileInfo::exists(dataDir + settings) ||
+        !readRegularFile(programDir + settings, TIniFile::MaxFileSize, &bytes).isEmpty())
+        return QString();
+    QStringList errors;
+    errors << writeFileAtomically(dataDir + settings, bytes);
+    // A pending recovery comes along with its snapshot.
+    const bool pending = TIniFile(programDir + settings).ReadString(QStringLiteral("Setup"), QStringLiteral("Operating"),
+                                                                   QString()) == QStringLiteral("Yes");
+    QByteArray picture;
+    if (pending && readRegularFile(programDir + screen, std::numeric_limits<int>::max(), &picture).isEmpty())
+        errors << writeFileAtomically(dataDir + screen, picture);
+    errors.removeAll(QString());
+    QString notice = QStringLiteral("The program folder \"%1\" cannot be written.\nSettings and pictures are now kept "
+                                    "in \"%2\".")
+                         .arg(programDir, dataDir);
+    if (!errors.isEmpty())
+        notice += QLatin1Char('\n') + errors.join(QLatin1Char('\n'));
+    return notice;
 }
 
 TfMain::TfMain(const QString& programDir, QWidget* owner) : TForm(owner)
@@ -103,7 +151,62 @@ TfMain::TfMain(const QString& programDir, QWidget* owner) : TForm(owner)
     FormCreate(this);
 }
 
-TfMain::~TfMain() = default;
+TfMain::~TfMain() { FinishMarkedSaves(); }
+
+void TfMain::FinishMarkedSaves()
+{
+    if (markSaver_)
+        markSaver_->waitForDone();
+}
+
+void TfMain::watchMarks()
+{
+    marksSettled_ = std::make_unique<QTimer>();
+    marksSettled_->setSingleShot(true);
+    marksSettled_->setInterval(MarksSettleMs);
+    QObject::connect(marksSettled_.get(), &QTimer::timeout, this, [this] { saveMarksInBackground(); });
+    markSaver_ = std::make_unique<QThreadPool>();
+    markSaver_->setMaxThreadCount(1);
+    TPicture& picture = fViewer->Image1->Picture;
+    const auto restart = [timer = marksSettled_.get()] { timer->start(); };
+    // Strokes come through the canvas, a new capture or a Clear through the picture.
+    auto repaint = picture.Canvas().OnChange;
+    picture.Canvas().OnChange = [repaint, restart](const QRegion& area) {
+        if (repaint)
+            repaint(area);
+        restart();
+    };
+    picture.AddChangeListener(restart);
+}
+
+void TfMain::saveMarksInBackground()
+{
+    const QImage marked = fViewer->Image1->Picture.Bitmap(); // a shared copy: drawing on goes to a new one
+    if (marked.isNull())
+        return;
+    const QString path = MarkedFile();
+    QPointer<TfMain> bar(this);
+    markSaver_->start([marked, path, bar] {
+        const QString error = writeBitmapFile(marked, path);
+        if (error.isEmpty())
+            return;
+        // Told once, on the user-interface thread; later failures say nothing new.
+        QMetaObject::invokeMethod(qApp, [bar, error] {
+            if (!bar || bar->markSaveFailed_)
+                return;
+            bar->markSaveFailed_ = true;
+            Services::Messages().Show(bar, MessageRequest{error, Application->Title, MsgButtons::OK, MsgIcon::Error});
+        }, Qt::QueuedConnection);
+    });
+}
+
+QString TfMain::RecoveryFile() const
+{
+    const QFileInfo marked(MarkedFile()), clean(ScreenFile());
+    if (marked.isFile() && (!clean.exists() || marked.lastModified() >= clean.lastModified()))
+        return MarkedFile();
+    return ScreenFile();
+}
 
 void TfMain::createControls()
 {
@@ -273,6 +376,12 @@ void TfMain::ShowAbout()
 void TfMain::FormCreate(QObject*)
 {
     CurrentDir = writableProgramFolder(ProgramDir);
+    if (CurrentDir != ProgramDir)
+        folderNotice_ = carryOverSettings(ProgramDir, CurrentDir);
+    // A run killed in the middle of a write leaves its unfinished new file
+    // beside the old one; a minute on, no write of ours is still using it.
+    for (const QString& file : {SettingsFile(), ScreenFile(), MarkedFile()})
+        removeStaleTemporaries(file, 60);
     FirstShow = true;
     SetBounds(10, 5, 318, 86);
 }
@@ -304,6 +413,11 @@ void TfMain::FormShow(QObject*)
     if (!FirstShow)
         return;
     linkHelpButtons();
+    // The first show runs once, whatever goes wrong in it: running it again
+    // would ask the recovery question again and undo what the user did since.
+    FirstShow = false;
+    starting_ = true;
+    const auto started = qScopeGuard([this] { starting_ = false; });
     fSetup->CurrentDir = CurrentDir;
     fStamp->CurrentDir = CurrentDir;
     const QSize screen = Services::Screen().Size();
@@ -314,44 +428,103 @@ void TfMain::FormShow(QObject*)
     BoxPenColor = fSetup->Shape1->Pen().Color;
     Mode = 1;
     fSetup->GetFontNames();
-    if (FindFile(SettingsFile())) {
-        TIniFile ini(SettingsFile());
-        if (ini.ReadString(QStringLiteral("Setup"), QStringLiteral("Operating"), QString()) == Yes) {
-            const MessageRequest question{
-                QStringLiteral("Previous operation inproperly terminated\n  Reload previously captured Screen?"),
-                QStringLiteral("Confimation"), MsgButtons::YesNoCancel, MsgIcon::Question};
-            if (Services::Messages().Show(this, question) == mrYes)
-                SetPreviousCapture();
-        }
-        readSettings(ini);
-        loadStoredStamp(ini);
-        detectTabletKeyboard(ini);
-        ini.WriteString(QStringLiteral("Setup"), QStringLiteral("Operating"), Yes);
-        const QString error = ini.UpdateFile();
-        if (!error.isEmpty())
-            throw EFCreateError(error);
-    } else {
-        firstRun();
-    }
-    FirstShow = false;
+    if (!folderNotice_.isEmpty())
+        Services::Messages().Show(this, MessageRequest{folderNotice_, Application->Title, MsgButtons::OK,
+                                                       MsgIcon::Information});
+    watchMarks();
+    QStringList errors;
+    if (FindFile(SettingsFile()))
+        readStoredSettings(errors);
+    else
+        firstRun(errors);
+    // Everything that went wrong, in one box.
+    if (!errors.isEmpty())
+        Application->ShowException(Exception(errors.join(QStringLiteral("\n\n"))));
 }
 
-void TfMain::firstRun()
+namespace {
+
+// Runs one step of the first show; an error ends that step only.
+template <class Step>
+void runStep(QStringList& errors, Step&& step)
+{
+    try {
+        step();
+    } catch (const Exception& error) {
+        errors << error.Message;
+    }
+}
+
+} // namespace
+
+void TfMain::readStoredSettings(QStringList& errors)
+{
+    TIniFile ini(SettingsFile());
+    if (!ini.ReadError().isEmpty()) {
+        // Left where it is for the user to look at; the run starts afresh.
+        errors << ini.ReadError() + QStringLiteral(". The settings start from their defaults.");
+        applyFirstRunSettings(errors);
+        return;
+    }
+    const bool improperEnd = ini.ReadString(QStringLiteral("Setup"), QStringLiteral("Operating"), QString()) == Yes;
+    // Marked at once, so that a crash from here on is offered recovery.
+    ini.WriteString(QStringLiteral("Setup"), QStringLiteral("Operating"), Yes);
+    const QString written = ini.UpdateFile();
+    if (!written.isEmpty())
+        errors << written;
+    if (improperEnd && FindFile(RecoveryFile())) {
+        const MessageRequest question{
+            QStringLiteral("Previous operation inproperly terminated\n  Reload previously captured Screen?"),
+            QStringLiteral("Confimation"), MsgButtons::YesNoCancel, MsgIcon::Question};
+        if (Services::Messages().Show(this, question) == mrYes)
+            SetPreviousCapture();
+    }
+    runStep(errors, [&] { readSettings(ini); });
+    runStep(errors, [&] { loadStoredStamp(ini); });
+    runStep(errors, [&] { detectTabletKeyboard(ini); });
+}
+
+void TfMain::firstRun(QStringList& errors)
 {
     TIniFile ini(SettingsFile());
     ini.WriteString(QStringLiteral("Setup"), QStringLiteral("Operating"), Yes);
     const QString error = ini.UpdateFile();
     if (!error.isEmpty())
-        throw EFCreateError(error);
+        errors << error;
     settingsRead_ = true;
+    applyFirstRunSettings(errors);
+}
+
+void TfMain::applyFirstRunSettings(QStringList& errors)
+{
     LinePenColor = fSetup->shapePen->Pen().Color;
     LinePenThickness = StrToInt(fSetup->lLine->Caption());
     BoxPenColor = fSetup->Shape1->Pen().Color;
     BoxPenThickness = fSetup->Shape1->Pen().Width;
     eText->SetText(QStringLiteral("Type text here"));
     if (FindFile(DefaultStampFile()))
-        loadStamp(DefaultStampFile());
+        runStep(errors, [&] { loadStamp(DefaultStampFile()); });
     btnScribbleClick(this);
+}
+
+int TfMain::readInteger(const TIniFile& ini, const QString& section, const QString& key, const QString& defaultValue,
+                        int lowest, int highest) const
+{
+    const QString text = ini.ReadString(section, key, defaultValue);
+    try {
+        return qBound(lowest, StrToInt(text), highest);
+    } catch (const EConvertError& error) {
+        throw EConvertError(QStringLiteral("Settings file \"%1\", [%2] %3: %4")
+                                .arg(SettingsFile(), section, key, error.Message));
+    }
+}
+
+int TfMain::readThickness(const TIniFile& ini, const QString& section, const QString& key,
+                          const QString& defaultValue) const
+{
+    // 0 stands for the slider's value; anything else is held to the slider's range.
+    const int thickness = readInteger(ini, section, key, defaultValue);
+    return thickness == 0 ? 0 : qBound(1, thickness, fSetup->TrackBar1->Max());
 }
 
 void TfMain::readSettings(TIniFile& ini)
@@ -365,7 +538,7 @@ void TfMain::readSettings(TIniFile& ini)
 
 void TfMain::readPenSettings(TIniFile& ini)
 {
-    LinePenThickness = StrToInt(ini.ReadString(QStringLiteral("Line"), QStringLiteral("Thickness"), QStringLiteral("0")));
+    LinePenThickness = readThickness(ini, QStringLiteral("Line"), QStringLiteral("Thickness"), QStringLiteral("0"));
     if (LinePenThickness == 0)
         LinePenThickness = fSetup->TrackBar1->Max() + 1 - fSetup->TrackBar1->Position();
     const bool thin = LinePenThickness == 1;
@@ -375,7 +548,7 @@ void TfMain::readPenSettings(TIniFile& ini)
         fSetup->SolidPen->Release();
     fSetup->setDashedChoices(thin);
 
-    LinePenColor = StrToInt(ini.ReadString(QStringLiteral("Line"), QStringLiteral("Color"), QStringLiteral("0")));
+    LinePenColor = readInteger(ini, QStringLiteral("Line"), QStringLiteral("Color"), QStringLiteral("0"));
     if (LinePenColor == 0)
         LinePenColor = fSetup->shapePen->Pen().Color;
     fSetup->shapePen->SetPenColor(LinePenColor);
@@ -388,19 +561,18 @@ void TfMain::readPenSettings(TIniFile& ini)
 
 void TfMain::readShapeSettings(TIniFile& ini)
 {
-    BoxPenThickness =
-        StrToInt(ini.ReadString(QStringLiteral("Shape"), QStringLiteral("PenThickness"), QStringLiteral("1")));
+    BoxPenThickness = readThickness(ini, QStringLiteral("Shape"), QStringLiteral("PenThickness"), QStringLiteral("1"));
     if (BoxPenThickness == 0)
         BoxPenThickness = fSetup->TrackBar1->Max() + 1 - fSetup->TrackBar1->Position();
     Shape1->SetPenWidth(previewPenWidth(BoxPenThickness));
 
-    BoxPenColor = StrToInt(ini.ReadString(QStringLiteral("Shape"), QStringLiteral("PenColor"), QStringLiteral("0")));
+    BoxPenColor = readInteger(ini, QStringLiteral("Shape"), QStringLiteral("PenColor"), QStringLiteral("0"));
     if (BoxPenColor == 0)
         BoxPenColor = fSetup->Shape1->Pen().Color;
 
     const QString brushColor = ini.ReadString(QStringLiteral("Shape"), QStringLiteral("BrushColor"), QString());
     if (!brushColor.isEmpty()) {
-        const TColor c = StrToInt(brushColor);
+        const TColor c = readInteger(ini, QStringLiteral("Shape"), QStringLiteral("BrushColor"), brushColor);
         fSetup->Shape1->SetBrushColor(c);
         Shape1->SetBrushColor(c);
     }
@@ -417,15 +589,15 @@ void TfMain::readFontSettings(TIniFile& ini)
     fSetup->pText->SetFont(f);
     fSetup->cboxFontName->SetText(f.Name);
 
-    const int size = StrToInt(ini.ReadString(font, QStringLiteral("Size"), QStringLiteral("10")));
+    const int size = readInteger(ini, font, QStringLiteral("Size"), QStringLiteral("10"), 1, MaxFontSize);
     f.Size = size;
     fSetup->pText->SetFont(f);
     fSetup->lFontSize->SetCaption(IntToStr(size));
     fSetup->TrackBar2->SetPosition(fSetup->TrackBar2->Max() - size + 10);
 
-    f.Color = StrToInt(ini.ReadString(font, QStringLiteral("Color"), QStringLiteral("128")));
+    f.Color = readInteger(ini, font, QStringLiteral("Color"), QStringLiteral("128"));
     fSetup->pText->SetFont(f);
-    FontBkColor = StrToInt(ini.ReadString(font, QStringLiteral("BkColor"), QStringLiteral("128")));
+    FontBkColor = readInteger(ini, font, QStringLiteral("BkColor"), QStringLiteral("128"));
 
     TCanvas& canvas = fViewer->Canvas();
     if (ini.ReadString(font, QStringLiteral("Backgd"), No) == Yes) {
@@ -459,7 +631,7 @@ void TfMain::readFontSettings(TIniFile& ini)
 
 void TfMain::selectStoredTool(TIniFile& ini)
 {
-    Mode = StrToInt(ini.ReadString(QStringLiteral("Setup"), QStringLiteral("Mode"), QStringLiteral("0")));
+    Mode = readInteger(ini, QStringLiteral("Setup"), QStringLiteral("Mode"), QStringLiteral("0"));
     if (Mode == 0)
         Mode = 1;
     if (Mode == 6) {
@@ -534,15 +706,29 @@ void TfMain::FormClose(QObject*, TCloseAction&)
 {
     // Settings that could not be read at start are kept aside before they are
     // written over, so a damaged file is never silently lost.
-    if (!settingsRead_ && FindFile(SettingsFile())) {
-        QFile::remove(SettingsFile() + QStringLiteral(".bak"));
-        QFile::copy(SettingsFile(), SettingsFile() + QStringLiteral(".bak"));
+    if (!settingsRead_ && QFileInfo(SettingsFile()).isFile()) {
+        QByteArray unread;
+        QString error = readRegularFile(SettingsFile(), MaxKeptAsideBytes, &unread);
+        if (error.isEmpty())
+            error = writeFileAtomically(SettingsFile() + QStringLiteral(".bak"), unread);
+        if (!error.isEmpty())
+            throw EFCreateError(error + QStringLiteral(".\nThe settings were not written, so as to keep the ones that "
+                                                       "could not be read."));
     }
     TIniFile ini(SettingsFile());
     writeSettings(ini);
     const QString error = ini.UpdateFile();
-    if (!error.isEmpty())
-        throw EFCreateError(error);
+    if (error.isEmpty())
+        return;
+    // The program folder refused them: the user's data folder keeps them.
+    const QString data = userDataFolder();
+    if (CurrentDir != data) {
+        TIniFile kept(data + QStringLiteral("setup.ini"));
+        writeSettings(kept);
+        if (kept.UpdateFile().isEmpty())
+            throw EFCreateError(error + QStringLiteral(".\nThe settings were kept in \"%1\".").arg(kept.FileName()));
+    }
+    throw EFCreateError(error);
 }
 
 void TfMain::writeSettings(TIniFile& ini) const
@@ -576,7 +762,9 @@ void TfMain::writeSettings(TIniFile& ini) const
 void TfMain::btnQuitClick(QObject*)
 {
     TCloseAction action = caHide;
-    FormClose(this, action);
+    // Quit always ends the program; a settings file that cannot be written
+    // is reported on the way out.
+    Application->Guard([&] { FormClose(this, action); });
     Application->Terminate();
 }
 
@@ -853,7 +1041,7 @@ bool TfMain::PasteScreen()
 void TfMain::SetPreviousCapture()
 {
     try {
-        fViewer->Image1->Picture.LoadFromFile(ScreenFile());
+        fViewer->Image1->Picture.LoadFromFile(RecoveryFile());
     } catch (const Exception& error) {
         // A damaged snapshot must not stop the settings from loading.
         Application->ShowException(error);

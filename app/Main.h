@@ -5,6 +5,8 @@
 
 #include "Form.h"
 
+#include <QStringList>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -13,6 +15,8 @@ class TSysInfo;
 class TIniFile;
 class TfStamp2;
 class TfHelp;
+class QThreadPool;
+class QTimer;
 
 class TfMain : public TForm {
 public:
@@ -77,6 +81,8 @@ public:
     void FormShow(QObject* Sender);
     void FormClose(QObject* Sender, TCloseAction& Action);
     void btnQuitClick(QObject* Sender);
+    // True while the first show reads the settings and asks its questions.
+    bool Starting() const { return starting_; }
 
     // Tool selection.
     void btnScribbleClick(QObject* Sender);
@@ -115,6 +121,13 @@ public:
     void SetBackColor(TColor color);
     QString SettingsFile() const { return CurrentDir + QStringLiteral("setup.ini"); }
     QString ScreenFile() const { return CurrentDir + QStringLiteral("Screen.bmp"); }
+    // The picture as marked up, kept for a recovery after a crash.
+    QString MarkedFile() const { return CurrentDir + QStringLiteral("Marked.bmp"); }
+    // What a recovery brings back: the marked picture unless the clean
+    // snapshot is newer.
+    QString RecoveryFile() const;
+    // Waits for the background saves of the marked picture to end.
+    void FinishMarkedSaves();
     QString DefaultStampFile() const;
     QString KeyboardProgram() const;
 
@@ -133,14 +146,32 @@ private:
     void applyStoredBrushStyle();
     void loadStoredStamp(TIniFile& ini);
     void detectTabletKeyboard(TIniFile& ini);
-    void firstRun();
+    void readStoredSettings(QStringList& errors);
+    void firstRun(QStringList& errors);
+    void applyFirstRunSettings(QStringList& errors);
+    // An integer setting, held to lowest..highest; a value that is not an
+    // integer raises a conversion error naming the file, section and key.
+    int readInteger(const TIniFile& ini, const QString& section, const QString& key, const QString& defaultValue,
+                    int lowest = std::numeric_limits<int>::min(), int highest = std::numeric_limits<int>::max()) const;
     void writeSettings(TIniFile& ini) const;
     void loadStamp(const QString& path);
     void simulatePrintScreen();
+    void watchMarks();
+    void saveMarksInBackground();
+    int readThickness(const TIniFile& ini, const QString& section, const QString& key,
+                      const QString& defaultValue) const;
     bool settingsRead_ = false;
+    bool starting_ = false;
+    // Told once at the first show when the files moved to the data folder.
+    QString folderNotice_;
     // Every banner gets a window of its own; they live until the program ends.
     std::vector<std::unique_ptr<TfStamp2>> banners_;
     std::unique_ptr<TfHelp> help_;
+    // The marked picture is saved a moment after the marks stop changing,
+    // one save at a time, off the user-interface thread.
+    std::unique_ptr<QTimer> marksSettled_;
+    std::unique_ptr<QThreadPool> markSaver_;
+    bool markSaveFailed_ = false;
 };
 
 extern TfMain* fMain;
@@ -148,3 +179,9 @@ extern TfMain* fMain;
 // The folder where the program keeps the files it writes: its own folder
 // when that can be written, the user's data folder otherwise.
 QString writableProgramFolder(const QString& programDir);
+// The user's own folder for the program's files, made if need be.
+QString userDataFolder();
+// Brings existing settings, and the snapshot of a pending recovery, from a
+// program folder that cannot be written into the data folder, the first time
+// only; returns what to tell the user, or "" when there was nothing to bring.
+QString carryOverSettings(const QString& programDir, const QString& dataDir);

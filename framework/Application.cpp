@@ -4,10 +4,28 @@
 #include "Services.h"
 
 #include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 TApplication theApplication;
+
+// The signal handler's end of the self-pipe; the event loop reads the other.
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int number)
+{
+    const int saved = errno;
+    const char byte = char(number);
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[0], &byte, 1);
+    errno = saved;
 }
+} // namespace
 
 TApplication* Application = &theApplication;
 
@@ -37,4 +55,25 @@ bool GuardedApplication::notify(QObject* receiver, QEvent* event)
         Application->ShowException(error);
     }
     return false;
+}
+
+void runOnTerminationSignals(std::function<void()> orderlyEnd)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, signalPipe) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [orderlyEnd = std::move(orderlyEnd)] {
+        char byte = 0;
+        while (::read(signalPipe[1], &byte, 1) > 0) {
+        }
+        // A second signal during the close has nothing more to do.
+        if (!Application->Terminated)
+            orderlyEnd();
+    });
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int number : {SIGTERM, SIGINT, SIGHUP})
+        ::sigaction(number, &action, nullptr);
 }

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QString>
 #include <exception>
+#include <functional>
 
 class QWidget;
 
@@ -33,6 +34,11 @@ public:
 };
 
 extern TApplication* Application;
+
+// SIGTERM, SIGINT and SIGHUP call orderlyEnd from the event loop (never from
+// the signal itself), so that a logout or Ctrl+C closes the program as Quit
+// does. Call once, after the Qt application exists.
+void runOnTerminationSignals(std::function<void()> orderlyEnd);
 
 // The Qt application of the program: an error that escapes any Qt event is
 // reported with the standard exception box instead of ending the program.

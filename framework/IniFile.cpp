@@ -1,7 +1,8 @@
 #include "IniFile.h"
 
+#include "FileIO.h"
+
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace {
@@ -28,27 +29,36 @@ bool parseHeader(const QString& line, QString* name)
     return true;
 }
 
+// Each line keeps its own encoding: UTF-8 where it is valid, Latin-1 for a
+// line that is not, so one stray byte cannot turn the whole file to Latin-1.
+QString decodeLines(const QByteArray& bytes)
+{
+    QStringList lines;
+    for (const QByteArray& line : bytes.split('\n')) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString decoded = utf8.decode(line);
+        lines << (utf8.hasError() ? QString::fromLatin1(line) : decoded);
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
 } // namespace
 
 TIniFile::TIniFile(QString fileName) : fileName_(std::move(fileName))
 {
-    QFile file(fileName_);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!QFile::exists(fileName_))
         return;
-    QByteArray bytes = file.readAll();
+    QByteArray bytes;
+    readError_ = readRegularFile(fileName_, MaxFileSize, &bytes);
+    if (!readError_.isEmpty())
+        return;
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         bom_ = true;
         bytes.remove(0, 3);
     }
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError()) {
-        latin1_ = true;
-        text = QString::fromLatin1(bytes);
-    }
     if (!bytes.contains("\r\n") && bytes.contains('\n'))
         newline_ = QStringLiteral("\n");
-    parse(text);
+    parse(decodeLines(bytes));
 }
 
 void TIniFile::parse(const QString& text)
@@ -152,7 +162,7 @@ QByteArray TIniFile::serialise() const
         for (const Line& line : s.lines)
             text += line.text + newline_;
     }
-    QByteArray bytes = latin1_ ? text.toLatin1() : text.toUtf8();
+    QByteArray bytes = text.toUtf8();
     if (bom_)
         bytes.prepend("\xEF\xBB\xBF");
     return bytes;
@@ -162,9 +172,8 @@ QString TIniFile::UpdateFile()
 {
     if (!modified_)
         return QString();
-    QSaveFile file(fileName_);
-    if (!file.open(QIODevice::WriteOnly) || file.write(serialise()) < 0 || !file.commit())
-        return QStringLiteral("Cannot write the settings file \"%1\": %2").arg(fileName_, file.errorString());
-    modified_ = false;
-    return QString();
+    const QString error = writeFileAtomically(fileName_, serialise());
+    if (error.isEmpty())
+        modified_ = false;
+    return error;
 }

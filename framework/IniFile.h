@@ -2,7 +2,7 @@
 // without regard to letter case, values are raw text (a backslash is just a
 // character), CRLF and LF files are read, lines that are not keys and other
 // sections and keys are kept as they were. Changes are held in memory and
-// written by UpdateFile, which replaces the file atomically.
+// written by UpdateFile, as UTF-8, replacing the file atomically.
 #pragma once
 
 #include <QHash>
@@ -12,10 +12,17 @@
 
 class TIniFile {
 public:
-    // Reads the file if it exists; any content is accepted.
+    // A settings file larger than this is not read.
+    static constexpr qint64 MaxFileSize = 1024 * 1024;
+
+    // Reads the file if it exists; any content of a regular file up to
+    // MaxFileSize is accepted. Anything else is left unread (ReadError says
+    // why) and the object starts empty.
     explicit TIniFile(QString fileName);
 
     const QString& FileName() const { return fileName_; }
+    // Why an existing file could not be read, or "".
+    const QString& ReadError() const { return readError_; }
     QString ReadString(const QString& section, const QString& key, const QString& defaultValue) const;
     void WriteString(const QString& section, const QString& key, const QString& value);
     QStringList Sections() const;
@@ -47,6 +54,6 @@ private:
     QHash<QString, int> sectionIndex_; // lower-case name -> first section of that name
     QString newline_ = QStringLiteral("\r\n");
     bool bom_ = false;
-    bool latin1_ = false;
+    QString readError_;
     bool modified_ = false;
 };

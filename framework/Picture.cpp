@@ -1,11 +1,12 @@
 #include "Picture.h"
 
 #include "Exceptions.h"
+#include "FileIO.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QSaveFile>
 #include <QtEndian>
 
 namespace {
@@ -13,32 +14,75 @@ namespace {
 quint32 le32(const QByteArray& data, int offset) { return qFromLittleEndian<quint32>(data.constData() + offset); }
 quint16 le16(const QByteArray& data, int offset) { return qFromLittleEndian<quint16>(data.constData() + offset); }
 
+// Whether run-length data from offset on reaches its end-of-bitmap mark
+// before the file ends; nibbles is true for the 4-bit kind.
+bool runLengthDataIsWhole(const QByteArray& data, qint64 offset, bool nibbles)
+{
+    qint64 at = offset;
+    while (at + 1 < data.size()) {
+        const quint8 count = quint8(data[at]), value = quint8(data[at + 1]);
+        at += 2;
+        if (count != 0)
+            continue; // an encoded run
+        if (value == 1)
+            return true; // end of bitmap
+        if (value == 0)
+            continue; // end of line
+        if (value == 2) {
+            at += 2; // a move
+            continue;
+        }
+        const qint64 bytes = nibbles ? (value + 1) / 2 : value;
+        at += (bytes + 1) & ~qint64(1); // a literal run, padded to a word
+    }
+    return false;
+}
+
 // Qt's reader accepts some truncated bitmaps and fills the missing rows with
 // black; a bitmap whose pixel data is shorter than its header says is refused
 // here instead, so a torn file is never shown as a picture.
 QString checkBitmapLength(const QString& path)
 {
+    const QString invalid = QStringLiteral("Bitmap image is not valid");
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return file.errorString();
-    const QByteArray head = file.read(54);
+    const QByteArray head = file.read(30);
     if (head.size() < 2 || head[0] != 'B' || head[1] != 'M')
         return QString();
-    if (head.size() < 54)
-        return QStringLiteral("Bitmap image is not valid");
+    if (head.size() < 26)
+        return invalid;
     const quint32 offBits = le32(head, 10);
     const quint32 headerSize = le32(head, 14);
-    if (headerSize < 40)
-        return QString(); // old-style header: leave it to the reader
-    const qint64 width = qint32(le32(head, 18));
-    const qint64 height = qAbs(qint64(qint32(le32(head, 22))));
-    const quint16 bitCount = le16(head, 28);
-    const quint32 compression = le32(head, 30);
+    qint64 width = 0, height = 0, bitCount = 0, compression = 0;
+    if (headerSize == 12) { // the old header: 16-bit sizes, never compressed
+        width = le16(head, 18);
+        height = le16(head, 20);
+        bitCount = le16(head, 24);
+    } else if (headerSize >= 40 && head.size() >= 30) {
+        const QByteArray rest = file.read(4);
+        if (rest.size() < 4)
+            return invalid;
+        width = qint32(le32(head, 18));
+        height = qAbs(qint64(qint32(le32(head, 22))));
+        bitCount = le16(head, 28);
+        compression = le32(rest, 0);
+    } else {
+        return QString(); // an unknown header: leave it to the reader
+    }
+    const qint64 size = file.size();
+    if (width <= 0 || bitCount == 0 || offBits >= size)
+        return invalid;
+    if (compression == 1 || compression == 2) {
+        file.seek(0);
+        return runLengthDataIsWhole(file.readAll(), offBits, compression == 2) ? QString() : invalid;
+    }
     if (compression != 0 && compression != 3)
-        return QString(); // run-length data has no fixed size
+        return QString();
+    // Each factor is bounded by the file size first, so the product cannot overflow.
     const qint64 stride = ((width * bitCount + 31) / 32) * 4;
-    if (width <= 0 || bitCount == 0 || offBits + stride * height > file.size())
-        return QStringLiteral("Bitmap image is not valid");
+    if (stride > size || height > size || offBits + stride * height > size)
+        return invalid;
     return QString();
 }
 
@@ -46,8 +90,9 @@ QString checkBitmapLength(const QString& path)
 
 QImage readPictureFile(const QString& path, QString* error)
 {
-    if (!QFileInfo(path).isFile()) {
-        *error = QStringLiteral("Cannot open file \"%1\". The file does not exist.").arg(path);
+    const QString notAFile = whyNotARegularFile(path);
+    if (!notAFile.isEmpty()) {
+        *error = QStringLiteral("Cannot open file \"%1\". %2").arg(path, notAFile);
         return QImage();
     }
     const QString torn = checkBitmapLength(path);
@@ -67,16 +112,12 @@ QImage readPictureFile(const QString& path, QString* error)
 
 QString writeBitmapFile(const QImage& image, const QString& path)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString());
-    if (!image.save(&file, "BMP")) {
-        file.cancelWriting();
-        return QStringLiteral("Cannot write file \"%1\".").arg(path);
-    }
-    if (!file.commit())
-        return QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString());
-    return QString();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (image.isNull() || !image.save(&buffer, "BMP"))
+        return QStringLiteral("Cannot write file \"%1\": there is no picture to write.").arg(path);
+    return writeFileAtomically(path, bytes);
 }
 
 TPicture::TPicture() { canvas_.SetTarget(&image_); }

@@ -236,6 +236,12 @@ bool Program::waitForExit(int timeoutMs)
     return !running();
 }
 
+void Program::signal(int number)
+{
+    if (running())
+        ::kill(pid_t(process_.processId()), number);
+}
+
 void Program::kill()
 {
     process_.kill();

@@ -45,6 +45,8 @@ public:
     QString start(bool waitForBar = true);
     bool waitForExit(int timeoutMs = 15000);
     void kill();
+    // Sends a signal to the running program.
+    void signal(int number);
     bool running() const { return process_.state() != QProcess::NotRunning; }
     // A point of the bar's client area on the screen.
     QPoint onBar(int x, int y) const { return barOrigin_ + QPoint(x, y); }

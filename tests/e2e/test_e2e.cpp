@@ -2,10 +2,14 @@
 // mouse and keyboard, its windows and files checked as a user would.
 #include "Harness.h"
 #include "IniFile.h"
+#include "Picture.h"
 
 #include <QApplication>
 #include <QPainter>
+#include <QRandomGenerator>
 #include <QtTest>
+
+#include <csignal>
 
 namespace {
 
@@ -169,6 +173,7 @@ private slots:
     {
         Program p;
         p.writeFile("setup.ini", "[Setup]\r\nOperating=Yes\r\nMode=2\r\n");
+        QVERIFY(knownPicture(64, 48).save(p.file("Screen.bmp"), "BMP")); // something to reload
         // The question comes before the bar is on the screen.
         p.start(false);
         const QString question = findWindow(QStringLiteral("Confimation"));
@@ -400,6 +405,60 @@ private slots:
         QVERIFY(count(shown, placed, qRgb(0, 0, 0)) > 30);
         QCOMPARE(differences(shown, busy, banner.adjusted(0, 10, 0, 0)), 0); // nothing left where it began
         p.kill();
+    }
+
+    // A logout, Ctrl+C or a plain kill closes as Quit does.
+    void signalsCloseAsQuitDoes()
+    {
+        for (int number : {SIGTERM, SIGINT, SIGHUP}) {
+            Program p;
+            QVERIFY(!p.start().isEmpty());
+            p.signal(number);
+            QVERIFY(p.waitForExit());
+            const TIniFile ini(p.file("setup.ini"));
+            QCOMPARE(ini.ReadString("Setup", "Operating", "") + QString::number(number), "No" + QString::number(number));
+            QCOMPARE(ini.ReadString("Font", "Text", ""), QStringLiteral("Type text here"));
+        }
+    }
+
+    // Killed at random moments of the start, a capture or a stroke, the
+    // program never leaves a torn file, and the next start offers the
+    // recovery exactly when there is a snapshot to bring back.
+    void randomKillsNeverTearAFile()
+    {
+        Program p;
+        QRandomGenerator random(2026);
+        for (int round = 0; round < 30; ++round) {
+            const bool offer = QFile::exists(p.file("setup.ini")) &&
+                               (QFile::exists(p.file("Screen.bmp")) || QFile::exists(p.file("Marked.bmp")));
+            p.start(false);
+            if (random.bounded(4) == 0) {
+                pause(random.bounded(800)); // somewhere in the start
+            } else {
+                if (offer) {
+                    QVERIFY(!findWindow(QStringLiteral("Confimation")).isEmpty());
+                    key("n");
+                }
+                const QString bar = findWindow(QStringLiteral("Screen Quillet"));
+                QVERIFY(!bar.isEmpty());
+                QVERIFY(findWindow(QStringLiteral("Confimation"), 50).isEmpty() || offer);
+                pause(200);
+                const QPoint origin = windowGeometry(bar).topLeft();
+                click(origin + QPoint(49, 20)); // "Capture"
+                pause(random.bounded(1500));
+                if (random.bounded(2))
+                    drag(QPoint(300, 300), {QPoint(400, 350), QPoint(500, 300)});
+            }
+            p.kill();
+            const TIniFile ini(p.file("setup.ini"));
+            if (QFile::exists(p.file("setup.ini")))
+                QCOMPARE(ini.ReadString("Setup", "Operating", "") + " " + QString::number(round), "Yes " + QString::number(round));
+            for (const char* name : {"Screen.bmp", "Marked.bmp"}) {
+                QString error;
+                if (QFile::exists(p.file(name)))
+                    QVERIFY2(!readPictureFile(p.file(name), &error).isNull(), qPrintable(error));
+            }
+        }
     }
 
     void snapshotComesBackAfterACrash()

@@ -44,6 +44,7 @@ public:
     // settings: the content of setup.ini, or empty for a first run.
     explicit Forms(const QByteArray& settings = QByteArray(), bool defaultStamp = true)
     {
+        previous_ = {fMain, fViewer, fSetup, fStamp};
         QDir(dir.path()).mkdir(QStringLiteral("Stamps"));
         if (defaultStamp)
             stampPicture().save(dir.filePath(QStringLiteral("Stamps/3dArrow-rt.bmp")), "BMP");
@@ -58,19 +59,22 @@ public:
         fSetup = new TfSetup();
         fStamp = new TfStamp();
         fMain->CapturePauseMs = 0;
+        own_ = {fMain, fViewer, fSetup, fStamp};
     }
 
+    // Takes down its own forms (a test may build a second set over the
+    // first) and gives the globals back to the set before it.
     ~Forms()
     {
-        delete fStamp;
-        delete fSetup;
-        delete fViewer;
-        delete fMain;
-        fStamp = nullptr;
-        fSetup = nullptr;
-        fViewer = nullptr;
-        fMain = nullptr;
-        Application->MainForm = nullptr;
+        delete own_.stamp;
+        delete own_.setup;
+        delete own_.viewer;
+        delete own_.main;
+        fMain = previous_.main;
+        fViewer = previous_.viewer;
+        fSetup = previous_.setup;
+        fStamp = previous_.stamp;
+        Application->MainForm = fMain;
     }
 
     void start() { fMain->Show(); }
@@ -104,4 +108,13 @@ public:
     }
 
     void quit() { fMain->btnQuitClick(fMain); }
+
+private:
+    struct Set {
+        TfMain* main = nullptr;
+        TfViewer* viewer = nullptr;
+        TfSetup* setup = nullptr;
+        TfStamp* stamp = nullptr;
+    };
+    Set own_, previous_;
 };

@@ -135,9 +135,20 @@ private slots:
         capture();
         fViewer->FormMouseDown(fViewer, mbLeft, ssLeft, 10, 10);
         fViewer->FormMouseUp(fViewer, mbLeft, 0, 300, 300);
+        // A moment after the marks rest they are on disk for a recovery,
+        // while the snapshot stays clean for Clear.
+        const auto onDisk = [&](const char* name) {
+            return QImage(forms.path(name)).convertToFormat(QImage::Format_RGB32);
+        };
+        const QImage marked = fViewer->Image1->Picture.Bitmap();
+        QVERIFY(marked != screenPicture(1024, 768));
+        QTRY_COMPARE_WITH_TIMEOUT(onDisk("Marked.bmp"), marked, 5000);
+        QCOMPARE(onDisk("Screen.bmp"), screenPicture(1024, 768));
+        QCOMPARE(fMain->RecoveryFile(), forms.path("Marked.bmp"));
         fMain->btnEraseClick(fMain->btnErase);
         QCOMPARE(fViewer->Image1->Picture.Bitmap(), screenPicture(1024, 768));
         QCOMPARE(fViewer->DrawingTool, dtEllipse);
+        QTRY_COMPARE_WITH_TIMEOUT(onDisk("Marked.bmp"), screenPicture(1024, 768), 5000);
     }
 
     void damagedSnapshotAtClearIsReportedAndThePictureKept()

@@ -9,6 +9,8 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QString Recovery = QStringLiteral("Previous operation inproperly terminated\n  Reload previously captured Screen?");
@@ -62,21 +64,26 @@ private slots:
     void recoveryQuestionComesFirstAndOnlyForExactlyYes_data()
     {
         QTest::addColumn<QByteArray>("operating");
+        QTest::addColumn<bool>("snapshot");
         QTest::addColumn<bool>("asked");
-        QTest::newRow("Yes") << QByteArray("Yes") << true;
-        QTest::newRow("yes") << QByteArray("yes") << false;
-        QTest::newRow("No") << QByteArray("No") << false;
-        QTest::newRow("absent") << QByteArray() << false;
+        QTest::newRow("Yes") << QByteArray("Yes") << true << true;
+        QTest::newRow("Yes, nothing to reload") << QByteArray("Yes") << false << false;
+        QTest::newRow("yes") << QByteArray("yes") << true << false;
+        QTest::newRow("No") << QByteArray("No") << true << false;
+        QTest::newRow("absent") << QByteArray() << true << false;
     }
 
     void recoveryQuestionComesFirstAndOnlyForExactlyYes()
     {
         QFETCH(QByteArray, operating);
+        QFETCH(bool, snapshot);
         QFETCH(bool, asked);
         QByteArray ini = "[Line]\r\nThickness=12\r\n";
         if (!operating.isEmpty())
             ini.prepend("[Setup]\r\nOperating=" + operating + "\r\n");
         Forms forms(ini);
+        if (snapshot)
+            screenPicture(64, 48).save(forms.path("Screen.bmp"), "BMP");
         int thicknessWhenAsked = -1;
         forms.services->messages->onShow = [&](const MessageRequest&) { thicknessWhenAsked = fMain->LinePenThickness; };
         forms.services->messages->answers.enqueue(mrNo);
@@ -224,21 +231,40 @@ private slots:
         QCOMPARE(empty.setting("Shape", "BrushStyle"), QString());
     }
 
-    void notAnIntegerStopsTheFirstShowUntilTheNextShow()
+    // A bad value is reported once, naming the file and the key; what was
+    // read before it and the recovery answer stay, the marker is set at once,
+    // and the next show repeats nothing.
+    void badSettingIsReportedOnceAndTheFirstShowNeverRepeats()
     {
-        Forms forms(settings("[Line]\r\nThickness=thick\r\n", "Mode=3\r\n"));
+        Forms forms(settings("[Line]\r\nThickness=thick\r\n", "Mode=3\r\n").replace("=No", "=Yes"));
+        screenPicture(64, 48).save(forms.path("Screen.bmp"), "BMP");
+        forms.services->messages->answers.enqueue(mrYes);
         forms.start();
-        QCOMPARE(forms.messages(), QStringList({"'thick' is not a valid integer value."}));
-        QCOMPARE(forms.services->messages->shown[0].request.caption, QStringLiteral("Screen Quillet"));
-        QVERIFY(fMain->FirstShow);
-        QVERIFY(!fMain->btnRectangle->Down());
-        QCOMPARE(forms.setting("Setup", "Operating"), QStringLiteral("No"));
+        QCOMPARE(forms.messages(), QStringList({Recovery, "Settings file \"" + forms.path("setup.ini") +
+                                                              "\", [Line] Thickness: 'thick' is not a valid integer value."}));
+        QCOMPARE(forms.services->messages->shown[1].request.caption, QStringLiteral("Screen Quillet"));
+        QVERIFY(!fMain->FirstShow);
+        QCOMPARE(forms.setting("Setup", "Operating"), QStringLiteral("Yes"));
+        QVERIFY(!fMain->Image1->Picture.Empty()); // the stamp still loads
 
-        forms.writeFile("setup.ini", settings("[Line]\r\nThickness=3\r\n", "Mode=3\r\n"));
+        fMain->btnEllipse->Click();
         fMain->Hide();
         fMain->Show();
-        QVERIFY(!fMain->FirstShow);
-        QVERIFY(fMain->btnRectangle->Down());
+        QCOMPARE(forms.messages().size(), 2);
+        QVERIFY(fMain->btnEllipse->Down());
+        QCOMPARE(fViewer->Image1->Picture.Bitmap(), screenPicture(64, 48));
+    }
+
+    // Out-of-range numbers are held to what the controls can show.
+    void outOfRangeNumbersAreClamped()
+    {
+        Forms forms(settings("[Line]\r\nThickness=-2147483648\r\n[Shape]\r\nPenThickness=2147483647\r\n"
+                             "[Font]\r\nSize=-2147483648\r\n"));
+        forms.start();
+        QVERIFY(forms.messages().isEmpty());
+        QCOMPARE(fMain->LinePenThickness, 1);
+        QCOMPARE(fMain->BoxPenThickness, 30);
+        QCOMPARE(fSetup->lFontSize->Caption(), QStringLiteral("1"));
     }
 
     void settingsThatCouldNotBeReadAreKeptAside()
@@ -247,8 +273,29 @@ private slots:
         Forms forms(damaged);
         forms.start();
         forms.quit();
-        QCOMPARE(forms.readFile("setup.ini.bak"), damaged);
+        QCOMPARE(forms.readFile("setup.ini.bak"), QByteArray(damaged).replace("Operating=No", "Operating=Yes"));
         QCOMPARE(forms.setting("Setup", "Operating"), QStringLiteral("No"));
+    }
+
+    // Settings that are not a small regular file are reported once and left
+    // in place; the start goes on with the defaults and does not wait.
+    void settingsThatAreNotAFileAreLeftInPlace()
+    {
+        for (const QString kind : {"FIFO", "folder", "too large"}) {
+            Forms forms;
+            const QString ini = forms.path("setup.ini");
+            if (kind == "FIFO")
+                QCOMPARE(mkfifo(QFile::encodeName(ini).constData(), 0600), 0);
+            else if (kind == "folder")
+                QDir().mkdir(ini);
+            else
+                forms.writeFile("setup.ini", "[Setup]\r\nOperating=No\r\n" + QByteArray(2 << 20, ';'));
+            forms.start();
+            QCOMPARE(forms.messages().size(), 1);
+            QVERIFY2(forms.messages().first().contains(ini), qPrintable(kind));
+            QCOMPARE(fMain->eText->Text(), QStringLiteral("Type text here"));
+            QVERIFY(QFileInfo::exists(ini) && (kind == "too large") == QFileInfo(ini).isFile());
+        }
     }
 
     void stampFallsBackToTheDefaultOrTellsTheUser()
@@ -330,7 +377,7 @@ private slots:
             for (const ShownMessage& m : forms.services->messages->shown)
                 errors += m.request.icon == MsgIcon::Error;
             QVERIFY(errors <= 1);
-            QCOMPARE(fMain->FirstShow, errors == 1);
+            QVERIFY(!fMain->FirstShow);
             forms.quit();
             QCOMPARE(forms.setting("Setup", "Operating"), QStringLiteral("No"));
         }
@@ -348,6 +395,48 @@ private slots:
         QVERIFY(data.endsWith('/'));
         QVERIFY(QFileInfo(data).isDir());
         QCOMPARE(writableProgramFolder(dir.path() + '/'), dir.path() + '/');
+    }
+
+    // Settings and a pending recovery follow the user to the data folder,
+    // once; an installed copy with nothing to bring says nothing.
+    void carryOverBringsSettingsAndAPendingRecoveryOnce()
+    {
+        QTemporaryDir program, data;
+        const QString from = program.path() + '/', to = data.path() + '/';
+        QCOMPARE(carryOverSettings(from, to), QString());
+        QFile ini(from + "setup.ini");
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[Setup]\r\nOperating=Yes\r\nMode=3\r\n");
+        ini.close();
+        screenPicture(32, 16).save(from + "Screen.bmp", "BMP");
+        const QString notice = carryOverSettings(from, to);
+        QVERIFY(notice.contains(from) && notice.contains(to));
+        QCOMPARE(TIniFile(to + "setup.ini").ReadString("Setup", "Mode", ""), QStringLiteral("3"));
+        QCOMPARE(QImage(to + "Screen.bmp").size(), QSize(32, 16));
+        QCOMPARE(carryOverSettings(from, to), QString());
+    }
+
+    // Quit ends the program even when setup.ini cannot be written; the user
+    // is told once and the settings wait in the data folder.
+    void quitEndsWhenTheSettingsCannotBeWritten()
+    {
+        QTemporaryDir data;
+        qputenv("XDG_DATA_HOME", data.path().toUtf8());
+        Forms forms;
+        forms.start();
+        QFile::remove(forms.path("setup.ini"));
+        QDir().mkdir(forms.path("setup.ini"));
+        forms.quit();
+        qunsetenv("XDG_DATA_HOME");
+        QVERIFY(Application->Terminated);
+        Application->Terminated = false;
+        QCOMPARE(forms.messages().size(), 1);
+        const QString told = forms.messages().first();
+        QVERIFY2(told.contains(forms.path("setup.ini")) && told.contains("Is a directory") &&
+                     told.contains(data.path() + "/screen-quillet/setup.ini"),
+                 qPrintable(told));
+        QCOMPARE(TIniFile(data.path() + "/screen-quillet/setup.ini").ReadString("Setup", "Operating", ""),
+                 QStringLiteral("No"));
     }
 };
 

@@ -1,11 +1,59 @@
 // Pictures are read and written as real files; damaged files are refused
 // and a save replaces the old file whole or not at all.
 #include "Exceptions.h"
+#include "FileIO.h"
 #include "Picture.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <QtTest>
+
+#include <sys/stat.h>
+
+namespace {
+
+void putLE(QByteArray& bytes, quint32 value, int size)
+{
+    for (int i = 0; i < size; ++i)
+        bytes += char((value >> (8 * i)) & 0xFF);
+}
+
+// An 8 x 8 bitmap with the old 12-byte header, 24 bits a pixel.
+QByteArray coreHeaderBitmap()
+{
+    QByteArray b = "BM";
+    putLE(b, 14 + 12 + 8 * 24, 4);
+    putLE(b, 0, 4);
+    putLE(b, 26, 4);
+    for (quint32 v : {12u, 8u, 8u, 1u, 24u})
+        putLE(b, v, v == 12u ? 4 : 2);
+    return b + QByteArray(8 * 24, char(0x80));
+}
+
+// An 8 x 8 run-length bitmap of two colours: each row one run, then the end.
+QByteArray runLengthBitmap()
+{
+    QByteArray data;
+    for (int row = 0; row < 8; ++row)
+        data += QByteArray("\x08\x01\x00\x00", 4);
+    data += QByteArray("\x00\x01", 2);
+    QByteArray b = "BM";
+    putLE(b, 14 + 40 + 8 + data.size(), 4);
+    putLE(b, 0, 4);
+    putLE(b, 14 + 40 + 8, 4);
+    for (quint32 v : {40u, 8u, 8u})
+        putLE(b, v, 4);
+    putLE(b, 1, 2);
+    putLE(b, 8, 2);
+    for (quint32 v : {1u, quint32(data.size()), 2835u, 2835u, 2u, 2u})
+        putLE(b, v, 4);
+    b += QByteArray("\xFF\xFF\xFF\x00\x00\x00\xFF\x00", 8);
+    return b + data;
+}
+
+} // namespace
 
 class TestPicture : public QObject {
     Q_OBJECT
@@ -66,6 +114,43 @@ private slots:
         shown.Assign(before);
         QVERIFY_THROWS_EXCEPTION(EInvalidGraphic, shown.LoadFromFile(torn));
         QCOMPARE(shown.Bitmap(), before);
+    }
+
+    // Bitmaps whose length is not fixed by their header are checked too.
+    void shortHandMadeBitmapsAreRefused_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("readable");
+        QTest::newRow("12-byte header") << coreHeaderBitmap() << true;
+        QTest::newRow("12-byte header, cut") << coreHeaderBitmap().chopped(30) << false;
+        QTest::newRow("run-length") << runLengthBitmap() << true;
+        QTest::newRow("run-length, cut") << runLengthBitmap().chopped(6) << false;
+    }
+
+    void shortHandMadeBitmapsAreRefused()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, readable);
+        const QString path = dir.filePath(QStringLiteral("hand.bmp"));
+        QCOMPARE(writeFileAtomically(path, bytes), QString());
+        QString error;
+        const QImage image = readPictureFile(path, &error);
+        QCOMPARE(image.size(), readable ? QSize(8, 8) : QSize(0, 0));
+        QCOMPARE(error.isEmpty(), readable);
+    }
+
+    // What is in the way is named for what it is, and a FIFO does not block.
+    void notAFileIsReportedForWhatItIs()
+    {
+        QDir(dir.path()).mkdir(QStringLiteral("folder.bmp"));
+        QCOMPARE(mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("fifo.bmp"))).constData(), 0600), 0);
+        for (const auto& [name, told] : {std::pair{"folder.bmp", "It is a folder, not a file."},
+                                         std::pair{"fifo.bmp", "It is not a regular file."},
+                                         std::pair{"missing.bmp", "The file does not exist."}}) {
+            QString error;
+            QVERIFY(readPictureFile(dir.filePath(QLatin1String(name)), &error).isNull());
+            QVERIFY2(error.endsWith(QLatin1String(told)), qPrintable(error));
+        }
     }
 
     void notAPictureIsRefused()
