@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QThread>
@@ -731,7 +732,7 @@ void TfMain::btnSnapShotClick(QObject*)
         SetStayOnTop(true);
         return;
     }
-    Hide();
+    hiddenForCapture_ = Application->HideWindows();
     btnSnapShot->SetCaption(QStringLiteral("Remove"));
     btnSnapShot->SetFontColor(clBlue);
     Application->ProcessMessages();
@@ -780,6 +781,8 @@ bool TfMain::PasteScreen()
                                                        MsgIcon::None});
     fViewer->Show();
     Show();
+    Application->ShowWindows(hiddenForCapture_);
+    hiddenForCapture_.clear();
     // The bar stays above the surface, with or without a window manager.
     raise();
     return goodtogo;
@@ -806,8 +809,7 @@ void TfMain::btnEraseClick(QObject*)
     if (FindFile(ScreenFile()) && GettheFileSize(ScreenFile()) > 900000) {
         fViewer->Image1->Picture.LoadFromFile(ScreenFile());
     } else {
-        fViewer->Hide();
-        Hide();
+        hiddenForCapture_ = Application->HideWindows();
         Application->ProcessMessages();
         PasteScreen();
         simulatePrintScreen();
@@ -817,15 +819,17 @@ void TfMain::btnEraseClick(QObject*)
 
 void TfMain::btnPanelClick(QObject*)
 {
-    const QSize screen = Services::Screen().Size();
+    // The monitor the bar is on; the full bar stays clear of its panels.
+    const QRect monitor = screen()->geometry();
+    const QRect usable = screen()->availableGeometry();
     if (btnPanel->Caption() == QStringLiteral("Tool Bar")) {
         SetBorderStyle(bsNone);
-        SetBounds(0, screen.height() - 43, screen.width(), 43);
+        SetBounds(usable.left(), usable.bottom() + 1 - 43, usable.width(), 43);
         btnPanel->SetCaption(QStringLiteral("Hide Bar"));
         SetStayOnTop(true);
     } else {
         SetBorderStyle(bsSingle);
-        SetBounds(10, screen.height() - 186, 318, 86);
+        SetBounds(monitor.left() + 10, monitor.bottom() + 1 - 186, 318, 86);
         btnPanel->SetCaption(QStringLiteral("Tool Bar"));
     }
 }

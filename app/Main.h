@@ -5,6 +5,7 @@
 
 #include "Form.h"
 
+#include <QPointer>
 #include <memory>
 #include <vector>
 
@@ -130,6 +131,8 @@ private:
     void loadStamp(const QString& path);
     void simulatePrintScreen();
     bool settingsRead_ = false;
+    // The program's windows taken off the screen for a capture.
+    QList<QPointer<QWidget>> hiddenForCapture_;
     // Every banner gets a window of its own; they live until the program ends.
     std::vector<std::unique_ptr<TfStamp2>> banners_;
 };

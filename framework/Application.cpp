@@ -4,6 +4,7 @@
 #include "Services.h"
 
 #include <QCoreApplication>
+#include <QWidget>
 
 namespace {
 TApplication theApplication;
@@ -12,6 +13,24 @@ TApplication theApplication;
 TApplication* Application = &theApplication;
 
 void TApplication::ProcessMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+QList<QPointer<QWidget>> TApplication::HideWindows()
+{
+    QList<QPointer<QWidget>> hidden;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible()) {
+            hidden << w;
+            w->hide();
+        }
+    return hidden;
+}
+
+void TApplication::ShowWindows(const QList<QPointer<QWidget>>& windows)
+{
+    for (QWidget* w : windows)
+        if (w && !w->isVisible())
+            w->show();
+}
 
 void TApplication::Terminate()
 {

@@ -1,6 +1,7 @@
 #include "Form.h"
 
 #include "Application.h"
+#include "Desktop.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -8,6 +9,7 @@
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPointer>
 
 TForm::TForm(QWidget* owner) : TControl(owner, Qt::Window)
 {
@@ -26,7 +28,12 @@ void TForm::applyFlags()
     const bool shown = isVisible();
     const QRect geometry = this->geometry();
     Qt::WindowFlags flags = Qt::Window;
-    if (borderStyle_ == bsNone)
+    if (coversDesktop_)
+        // Full screen, above and never focused: the combination that keeps it
+        // over panels at 0,0 under the window managers people use, with the
+        // bar and its dialogs above it as its transients.
+        flags |= Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus;
+    else if (borderStyle_ == bsNone)
         flags |= Qt::FramelessWindowHint;
     else if (borderStyle_ == bsDialog)
         flags |= Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
@@ -39,6 +46,7 @@ void TForm::applyFlags()
     if (borderStyle_ == bsNone)
         fixSize(); // a borderless form has no frame to drag: no constraint
     setGeometry(geometry);
+    setWindowState(coversDesktop_ ? Qt::WindowFullScreen : Qt::WindowNoState);
     // Changing the flags of a window takes it off the screen; put it back.
     if (shown)
         show();
@@ -54,12 +62,77 @@ void TForm::fixSize()
     }
 }
 
+namespace {
+// The frame of the last bordered form a window manager framed: the best guess
+// for a form that is not framed yet. Without a window manager it stays empty.
+QMargins lastFrame;
+} // namespace
+
+QMargins TForm::frame() const
+{
+    if (borderStyle_ == bsNone || coversDesktop_)
+        return QMargins();
+    const QRect outer = frameGeometry(), inner = geometry();
+    const QMargins seen(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                        outer.bottom() - inner.bottom());
+    if (!isVisible() || seen.isNull())
+        return lastFrame;
+    lastFrame = seen;
+    return seen;
+}
+
 void TForm::SetBounds(int left, int top, int width, int height)
 {
+    outerBounds_ = QRect(left, top, width, height);
+    framingLeft_ = 3;
+    placeOuterBounds();
+}
+
+void TForm::placeOuterBounds()
+{
+    placedFrame_ = frame();
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    setGeometry(left, top, width, height);
+    if (placedFrame_.isNull()) {
+        // No frame: the toolkit may still hold the one the form had before
+        // its border went, which move() would add.
+        setGeometry(outerBounds_);
+    } else {
+        resize(outerBounds_.size().shrunkBy(placedFrame_));
+        move(outerBounds_.topLeft()); // a top-level's move places its frame
+    }
     fixSize();
+}
+
+void TForm::followFrame()
+{
+    if (framingLeft_ <= 0 || !isVisible() || frameGeometry() == geometry())
+        return; // placed by the user since, or not framed yet
+    if (frame() == placedFrame_ && frameGeometry().topLeft() == outerBounds_.topLeft()) {
+        framingLeft_ = 0;
+        return;
+    }
+    // A guessed frame, or the toolkit's stale one when the border came back.
+    --framingLeft_;
+    placeOuterBounds();
+}
+
+void TForm::SetDesignBounds(int left, int top, int clientWidth, int clientHeight)
+{
+    framingLeft_ = 0;
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    resize(clientWidth, clientHeight);
+    move(left, top);
+    fixSize();
+}
+
+void TForm::SetCoversDesktop(bool covers)
+{
+    if (covers == coversDesktop_)
+        return;
+    coversDesktop_ = covers;
+    applyFlags();
 }
 
 void TForm::SetBorderStyle(TFormBorderStyle style)
@@ -135,11 +208,62 @@ void raiseStayOnTopForms()
     }
 }
 
+namespace {
+// The form that covers the desktop while it is up.
+QPointer<TForm> coveringForm;
+
+QList<TForm*> visibleStayOnTopForms()
+{
+    QList<TForm*> forms;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* form = dynamic_cast<TForm*>(w);
+        if (form && form->StayOnTop() && form->isVisible() && !form->CoversDesktop())
+            forms << form;
+    }
+    return forms;
+}
+} // namespace
+
+// A window manager stacks a full-screen window that has (or whose transient
+// has) the focus above every "always on top" window and the panels; the
+// stay-on-top forms join its layer as its transients. The toolkit writes the
+// transient owner anew at every show, so this runs after each one.
+void TForm::settleWithWindowManager()
+{
+    if (!isVisible())
+        return;
+    if (Application->MainForm != this)
+        Desktop::SkipTaskbar(this); // one task-list entry: the main form's
+    if (coversDesktop_) {
+        coveringForm = this;
+        Desktop::CoverAllMonitors(this);
+        for (TForm* form : visibleStayOnTopForms()) {
+            Desktop::SetTransientFor(form, this);
+            form->raise();
+        }
+    } else if (stayOnTop_ && coveringForm && coveringForm->isVisible()) {
+        Desktop::SetTransientFor(this, coveringForm);
+        raise();
+    }
+}
+
+bool TForm::event(QEvent* event)
+{
+    const bool handled = TControl::event(event);
+    if (event->type() == QEvent::Move || event->type() == QEvent::Resize)
+        followFrame();
+    return handled;
+}
+
 void TForm::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     if (!stayOnTop_)
         QTimer::singleShot(0, qApp, raiseStayOnTopForms);
+    QTimer::singleShot(0, this, [this] { settleWithWindowManager(); });
+    // The window manager frames the form a moment after it is mapped.
+    for (int ms : {50, 200, 600})
+        QTimer::singleShot(ms, this, [this] { followFrame(); });
     if (!event->spontaneous())
         fireNotify(OnShow, this);
 }
@@ -147,6 +271,11 @@ void TForm::showEvent(QShowEvent* event)
 void TForm::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
+    if (coversDesktop_ && coveringForm == this && !event->spontaneous()) {
+        coveringForm = nullptr;
+        for (TForm* form : visibleStayOnTopForms())
+            Desktop::SetTransientFor(form, nullptr);
+    }
     if (modalLoop_ && !event->spontaneous())
         modalLoop_->quit();
 }

@@ -8,6 +8,7 @@ TfViewer::TfViewer(QWidget* owner) : TForm(owner)
 {
     SetCaption(QStringLiteral("fViewer"));
     SetBorderStyle(bsNone);
+    SetCoversDesktop(true);
     Image1 = new TImage(this, 0, 0, width(), height());
     Image1->AlignClient();
     Image1->SetStretch(true);
