@@ -242,8 +242,7 @@ void TfMain::FormShow(QObject*)
         return;
     fSetup->CurrentDir = CurrentDir;
     fStamp->CurrentDir = CurrentDir;
-    const QSize screen = Services::Screen().Size();
-    fViewer->setGeometry(0, 0, screen.width(), screen.height());
+    fViewer->setGeometry(DesktopBounds());
     LinePenThickness = fSetup->shapePen->Height() / 2 + 1;
     LinePenColor = fSetup->shapePen->Pen().Color;
     BoxPenThickness = fSetup->Shape1->Pen().Width;
@@ -866,7 +865,7 @@ void TfMain::btnText2Click(QObject*)
     fStamp2->OffsetXY = fViewer->OffsetXY;
     fStamp2->lText->SetCaption(QStringLiteral(" ") + eText->Text());
     fStamp2->lText->SetFont(fSetup->pText->Font());
-    const QSize screen = Services::Screen().Size();
+    const QRect screen = DesktopBounds();
     const QSize label = fStamp2->lText->size();
     fStamp2->move(screen.width() / 2 - label.width() / 2, screen.height() / 2 - label.height() / 2);
     fStamp2->resize(label);
@@ -883,7 +882,7 @@ void TfMain::sbtnIconClick(QObject*)
     setButton();
     selectedLook(sIcon);
     fStamp->OffsetXY = fViewer->OffsetXY;
-    const QSize screen = Services::Screen().Size();
+    const QRect screen = DesktopBounds();
     fStamp->move(screen.width() / 2 - fStamp->width() / 2, screen.height() / 2 - fStamp->height() / 2);
     SetBackColor(clSilver);
     fStamp->ShowModal();

@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QScreen>
 
 TForm::TForm(QWidget* owner) : TControl(owner, Qt::Window)
 {
@@ -60,6 +61,18 @@ void TForm::fixSize()
     } else {
         setFixedSize(size());
     }
+}
+
+QRect DesktopBounds()
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->virtualGeometry() : QRect(0, 0, 1024, 768);
+}
+
+QRect DevicePixels(const QWidget* window, const QRect& area)
+{
+    const qreal ratio = window->devicePixelRatioF();
+    return QRect((QPointF(area.topLeft()) * ratio).toPoint(), (QSizeF(area.size()) * ratio).toSize());
 }
 
 namespace {

@@ -11,6 +11,11 @@ class QEventLoop;
 
 enum TFormBorderStyle { bsNone, bsSingle, bsDialog };
 
+// The whole desktop, every monitor, in the coordinates windows are placed in.
+QRect DesktopBounds();
+// A rectangle of a window's coordinates in the screen's device pixels.
+QRect DevicePixels(const QWidget* window, const QRect& area);
+
 class TForm : public TControl<QWidget> {
 public:
     explicit TForm(QWidget* owner = nullptr);

@@ -378,7 +378,9 @@ private slots:
         click(p.onBar(152, 20)); // "Tool Bar"
         pause(500);
         const QRect bar = windowGeometry(p.bar);
-        QCOMPARE(bar, QRect(0, area.bottom() + 1 - 43 * scale, Row->width / Row->monitors, 43 * scale));
+        // Along the bottom of the monitor the bar is on, clear of panels.
+        const QRect monitor = QGuiApplication::screenAt(compact.center())->geometry();
+        QCOMPARE(bar, QRect(monitor.left(), area.intersected(monitor).bottom() + 1 - 43 * scale, monitor.width(), 43 * scale));
         const auto onFullBar = [&](int x, int y) { return bar.topLeft() + QPoint(x, y) * scale; };
         click(onFullBar(453, 20)); // "Setup"
         const QString setupWindow = findWindow(QStringLiteral("Setup"));
@@ -413,7 +415,7 @@ private slots:
 
         const QList<QList<QPoint>> strokes = {
             {{40, 12}, {160, 14}, {300, 16}},
-            {{Row->width / 10, Row->height / 3}, {Row->width / 10 + 100, Row->height / 3 + 30}},
+            {{Row->width / 20, Row->height * 2 / 5}, {Row->width / 20 + 100, Row->height * 2 / 5 + 30}},
             {{Row->width * 3 / 4, Row->height / 2}, {Row->width * 3 / 4 + 120, Row->height / 2 + 40},
              {Row->width * 3 / 4 + 240, Row->height / 2}}};
         for (const QList<QPoint>& stroke : strokes) {

@@ -4,6 +4,7 @@
 
 #include "Gpshape.h"
 
+#include <QScreen>
 #include <QtTest>
 
 class TestCapture : public QObject {
@@ -161,14 +162,14 @@ private slots:
     {
         Forms forms;
         forms.start();
-        const QSize screen = forms.services->screen->Size();
+        const QRect screen = fMain->screen()->geometry(); // the monitor the bar is on
         fMain->btnPanelClick(fMain->btnPanel);
         QCOMPARE(fMain->btnPanel->Caption(), QStringLiteral("Hide Bar"));
         QCOMPARE(fMain->geometry(), QRect(0, screen.height() - 43, screen.width(), 43));
         QCOMPARE(fMain->BorderStyle(), bsNone);
         fMain->btnPanelClick(fMain->btnPanel);
         QCOMPARE(fMain->btnPanel->Caption(), QStringLiteral("Tool Bar"));
-        QCOMPARE(fMain->geometry(), QRect(10, screen.height() - 186, 318, 86));
+        QCOMPARE(fMain->frameGeometry(), QRect(10, screen.height() - 186, 318, 86)); // outer bounds
         QCOMPARE(fMain->BorderStyle(), bsSingle);
     }
 
