@@ -442,6 +442,22 @@ private slots:
         QCOMPARE(differences(boxed, shown, QRect(to + QPoint(4, -100), to + QPoint(90, 70))), 0);
         QCOMPARE(differences(boxed.copy(bar), barWithBoxTool, barAbove.rect()), 0);
 
+        // The stamp above the surface, dragged and printed where it is let go.
+        click(onFullBar(1108, 22)); // the stamp button
+        const QString stampWindow = findWindow(QStringLiteral("icon - Form"));
+        QVERIFY(!stampWindow.isEmpty());
+        pause(400);
+        const QRect stamp = windowGeometry(stampWindow);
+        const QPoint by(-150 * scale, 100 * scale);
+        drag(stamp.center(), {stamp.center() + by / 2, stamp.center() + by});
+        pause(600);
+        QVERIFY(findWindow(QStringLiteral("icon - Form"), 500).isEmpty());
+        const QImage stamped = grabScreen();
+        int blue = 0;
+        for (const QPoint& at : {stamp.center(), stamp.center() + QPoint(20, 0), stamp.center() - QPoint(20, 0)})
+            blue += qBlue(stamped.pixel(at + by)) > 150 && qRed(stamped.pixel(at + by)) < 120;
+        QCOMPARE(blue, 3); // the arrow's middle
+
         click(onFullBar(49, 20)); // "Remove"
         QVERIFY(findWindow(QStringLiteral("fViewer"), 1000).isEmpty());
         p.kill();

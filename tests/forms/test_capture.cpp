@@ -46,26 +46,31 @@ private slots:
         QVERIFY(QFile::exists(forms.path("Screen.bmp")));
     }
 
-    void theCaptureNeverHoldsTheBar()
+    void theCaptureNeverHoldsTheProgramsWindows()
     {
         Forms forms;
         forms.start();
-        bool barHiddenAtGrab = false;
+        fMain->btnSetupClick(fMain->btnSetup);
+        const QPoint setupAt = fSetup->pos();
+        bool hiddenAtGrab = false;
         forms.services->screen->picture = screenPicture();
-        // The scripted key grabs at once; the bar must already be gone.
+        // The scripted key grabs at once; the bar and the open setup dialog
+        // must already be gone.
         struct Watch : ScriptedKeyboard {
             bool* hidden;
             void KeyDown(int key) override
             {
-                *hidden = !fMain->isVisible();
+                *hidden = !fMain->isVisible() && !fSetup->isVisible();
                 ScriptedKeyboard::KeyDown(key);
             }
         };
         auto watch = std::make_unique<Watch>();
-        watch->hidden = &barHiddenAtGrab;
+        watch->hidden = &hiddenAtGrab;
         Services::Install(std::move(watch));
         capture();
-        QVERIFY(barHiddenAtGrab);
+        QVERIFY(hiddenAtGrab);
+        QVERIFY(fMain->isVisible() && fSetup->isVisible()); // back as they were
+        QCOMPARE(fSetup->pos(), setupAt);
     }
 
     void failedPasteTellsTheUserAndKeepsTheLastSnapshot()
