@@ -61,6 +61,23 @@ void SetTransientFor(QWidget* window, QWidget* owner)
     xcb_flush(c);
 }
 
+QMargins FrameExtents(const QWidget* window)
+{
+    xcb_connection_t* c = connection();
+    if (!c || !window || !window->testAttribute(Qt::WA_WState_Created))
+        return QMargins();
+    const xcb_atom_t extents = atom(c, "_NET_FRAME_EXTENTS");
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, xcb_window_t(window->winId()), extents, XCB_ATOM_CARDINAL, 0, 4), nullptr);
+    QMargins margins;
+    if (reply && reply->format == 32 && xcb_get_property_value_length(reply) == 16) {
+        const auto* v = static_cast<const uint32_t*>(xcb_get_property_value(reply));
+        margins = QMargins(int(v[0]), int(v[2]), int(v[1]), int(v[3])); // left, right, top, bottom
+    }
+    free(reply);
+    return margins;
+}
+
 void SkipTaskbar(QWidget* window)
 {
     xcb_connection_t* c = connection();

@@ -85,10 +85,10 @@ QMargins TForm::frame() const
 {
     if (borderStyle_ == bsNone || coversDesktop_)
         return QMargins();
-    const QRect outer = frameGeometry(), inner = geometry();
-    const QMargins seen(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
-                        outer.bottom() - inner.bottom());
-    if (!isVisible() || seen.isNull())
+    // As the window manager announces it: the toolkit's own idea of the
+    // frame lags behind some window managers.
+    const QMargins seen = isVisible() ? Desktop::FrameExtents(this) : QMargins();
+    if (seen.isNull())
         return lastFrame;
     lastFrame = seen;
     return seen;
@@ -106,26 +106,24 @@ void TForm::placeOuterBounds()
     placedFrame_ = frame();
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    if (placedFrame_.isNull()) {
-        // No frame: the toolkit may still hold the one the form had before
-        // its border went, which move() would add.
-        setGeometry(outerBounds_);
-    } else {
-        resize(outerBounds_.size().shrunkBy(placedFrame_));
-        move(outerBounds_.topLeft()); // a top-level's move places its frame
-    }
+    // The inside, placed by itself: the toolkit's move() would add the frame
+    // it believes in, which may be stale or not known yet.
+    setGeometry(outerBounds_.marginsRemoved(placedFrame_));
     fixSize();
 }
 
 void TForm::followFrame()
 {
-    if (framingLeft_ <= 0 || !isVisible() || frameGeometry() == geometry())
-        return; // placed by the user since, or not framed yet
-    if (frame() == placedFrame_ && frameGeometry().topLeft() == outerBounds_.topLeft()) {
+    if (framingLeft_ <= 0 || !isVisible())
+        return; // placed by the user since
+    if (Desktop::FrameExtents(this).isNull() && !frame().isNull())
+        return; // not framed yet
+    if (frame() == placedFrame_ && OuterBounds() == outerBounds_) {
         framingLeft_ = 0;
         return;
     }
-    // A guessed frame, or the toolkit's stale one when the border came back.
+    // A guessed frame, the toolkit's stale one when the border came back, or
+    // a window manager that kept the old size of a window it was mapping.
     --framingLeft_;
     placeOuterBounds();
 }

@@ -37,10 +37,11 @@ public:
     void SetColor(TColor color);
     // Once a window manager frames the form, Left, Top, Width and Height are
     // its outer bounds, frame included; ClientWidth and ClientHeight the inside.
-    int Left() const { return frameGeometry().x(); }
-    int Top() const { return frameGeometry().y(); }
-    int Width() const { return frameGeometry().width(); }
-    int Height() const { return frameGeometry().height(); }
+    QRect OuterBounds() const { return geometry().marginsAdded(frame()); }
+    int Left() const { return OuterBounds().x(); }
+    int Top() const { return OuterBounds().y(); }
+    int Width() const { return OuterBounds().width(); }
+    int Height() const { return OuterBounds().height(); }
     // Places the form by its outer bounds; a bordered form keeps that size
     // against dragging of its frame.
     void SetBounds(int left, int top, int width, int height);

@@ -50,11 +50,14 @@ void declareMonitors(int width, int height, int monitors)
 
 bool startDesktop(const QString& name)
 {
-    QString command;
+    QString command, panel;
     if (name == QStringLiteral("openbox"))
-        command = QStringLiteral("openbox & sleep 0.5; tint2 & wait");
+        command = QStringLiteral("openbox & sleep 0.5; tint2 & wait"), panel = QStringLiteral("tint2");
     else if (name == QStringLiteral("xfce"))
-        command = QStringLiteral("exec dbus-run-session -- sh -c 'xfwm4 & sleep 0.5; xfce4-panel & wait'");
+        command = QStringLiteral("exec dbus-run-session -- sh -c 'xfwm4 & sleep 0.5; xfce4-panel & wait'"),
+        panel = QStringLiteral("xfce4-panel");
+    else if (name == QStringLiteral("mutter"))
+        command = QStringLiteral("exec dbus-run-session -- mutter --x11 --replace");
     else
         return name.isEmpty();
     desktop = fork();
@@ -67,8 +70,10 @@ bool startDesktop(const QString& name)
         _exit(127);
     }
     setpgid(desktop, desktop);
-    const QString panel = name == QStringLiteral("openbox") ? QStringLiteral("tint2") : QStringLiteral("xfce4-panel");
-    const bool up = waitFor([&] { return !run(QStringLiteral("xdotool"), {"search", "--class", panel}).isEmpty(); }, 20000);
+    const bool up = waitFor([&] {
+        return run(QStringLiteral("xprop"), {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains('#') &&
+               (panel.isEmpty() || !run(QStringLiteral("xdotool"), {"search", "--class", panel}).isEmpty());
+    }, 20000);
     QThread::msleep(1500); // the panel reserves its strip and draws
     return up;
 }
@@ -309,10 +314,16 @@ QString Program::start(bool waitForBar)
     if (!waitForBar)
         return QString();
     bar = findWindow(QStringLiteral("Screen Quillet"));
-    if (!bar.isEmpty()) {
+    // A window manager frames and places the bar a moment after it shows.
+    QRect settled;
+    for (int i = 0; !bar.isEmpty() && i < 10; ++i) {
         pause(300);
-        barOrigin_ = windowGeometry(bar).topLeft();
+        const QRect now = windowGeometry(bar);
+        if (now == settled)
+            break;
+        settled = now;
     }
+    barOrigin_ = settled.topLeft();
     return bar;
 }
 

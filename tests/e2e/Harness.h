@@ -14,7 +14,8 @@
 // side by side, as xrandr declares them.
 bool startVirtualDisplay(int width, int height, int monitors = 1);
 // Starts a desktop on the display: "openbox" (with the tint2 panel) or
-// "xfce" (xfwm4 and xfce4-panel in a D-Bus session); "" leaves it bare.
+// "xfce" (xfwm4 and xfce4-panel in a D-Bus session) or "mutter" (in a D-Bus
+// session, without a panel); "" leaves it bare.
 // Returns once the window manager and its panel are up.
 bool startDesktop(const QString& name);
 // Stops the desktop, then the display.

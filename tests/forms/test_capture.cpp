@@ -174,7 +174,7 @@ private slots:
         QCOMPARE(fMain->BorderStyle(), bsNone);
         fMain->btnPanelClick(fMain->btnPanel);
         QCOMPARE(fMain->btnPanel->Caption(), QStringLiteral("Tool Bar"));
-        QCOMPARE(fMain->frameGeometry(), QRect(10, screen.height() - 186, 318, 86)); // outer bounds
+        QCOMPARE(fMain->OuterBounds(), QRect(10, screen.height() - 186, 318, 86));
         QCOMPARE(fMain->BorderStyle(), bsSingle);
     }
 

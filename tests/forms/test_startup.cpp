@@ -41,7 +41,7 @@ private slots:
         QCOMPARE(fMain->BoxPenThickness, 4);
         QVERIFY(!fMain->Image1->Picture.Empty());
         QVERIFY(!fMain->FirstShow);
-        QTRY_COMPARE(fMain->frameGeometry(), QRect(10, 5, 318, 86)); // once framed
+        QCOMPARE(fMain->OuterBounds(), QRect(10, 5, 318, 86));
         QCOMPARE(fMain->Caption(), QStringLiteral("Screen Quillet"));
     }
 
