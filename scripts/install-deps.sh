@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libgl-dev libxcb1-dev
   libbenchmark-dev
   xvfb xdotool x11-utils x11-xserver-utils xauth
-  openbox tint2 xfwm4 xfce4-panel dbus-x11 mutter
+  openbox tint2 xfwm4 xfce4-panel dbus-x11
   fonts-liberation fonts-dejavu-core
 )
 

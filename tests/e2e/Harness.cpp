@@ -255,13 +255,21 @@ QStringList taskListEntries()
 
 QImage grabScreen()
 {
-    pause(100);
-    // The whole desktop, every monitor.
+    // The whole desktop, every monitor, once it holds still: a compositor
+    // shows the last repaint a frame or two late.
     const QRect all = QGuiApplication::primaryScreen()->virtualGeometry();
-    return QGuiApplication::primaryScreen()
-        ->grabWindow(0, all.x(), all.y(), all.width(), all.height())
-        .toImage()
-        .convertToFormat(QImage::Format_RGB32);
+    QImage last;
+    for (int i = 0; i < 10; ++i) {
+        pause(100);
+        const QImage now = QGuiApplication::primaryScreen()
+                               ->grabWindow(0, all.x(), all.y(), all.width(), all.height())
+                               .toImage()
+                               .convertToFormat(QImage::Format_RGB32);
+        if (now == last)
+            break;
+        last = now;
+    }
+    return last;
 }
 
 QImage knownPicture(int width, int height)
