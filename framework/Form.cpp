@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QTimer>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -99,6 +100,8 @@ void TForm::SetBounds(int left, int top, int width, int height)
     outerBounds_ = QRect(left, top, width, height);
     framingLeft_ = 3;
     placeOuterBounds();
+    if (isVisible())
+        awaitFrame();
 }
 
 void TForm::placeOuterBounds()
@@ -114,18 +117,25 @@ void TForm::placeOuterBounds()
 
 void TForm::followFrame()
 {
-    if (framingLeft_ <= 0 || !isVisible())
-        return; // placed by the user since
+    if (framingLeft_ <= 0 || !isVisible() || framing_.hasExpired(FramingMs))
+        return; // where the form is now is the user's business
     if (Desktop::FrameExtents(this).isNull() && !frame().isNull())
         return; // not framed yet
-    if (frame() == placedFrame_ && OuterBounds() == outerBounds_) {
-        framingLeft_ = 0;
-        return;
-    }
+    if (frame() == placedFrame_ && OuterBounds() == outerBounds_)
+        return; // a window manager may still change its frame a moment later
     // A guessed frame, the toolkit's stale one when the border came back, or
     // a window manager that kept the old size of a window it was mapping.
     --framingLeft_;
     placeOuterBounds();
+}
+
+// A window manager frames and places a form a moment after it is mapped or
+// moved, and may change its mind once more: the form follows for a while.
+void TForm::awaitFrame()
+{
+    framing_.start();
+    for (int ms : {50, 200, 600, FramingMs - 200})
+        QTimer::singleShot(ms, this, [this] { followFrame(); });
 }
 
 void TForm::SetDesignBounds(int left, int top, int clientWidth, int clientHeight)
@@ -272,9 +282,7 @@ void TForm::showEvent(QShowEvent* event)
     if (!stayOnTop_)
         QTimer::singleShot(0, qApp, raiseStayOnTopForms);
     QTimer::singleShot(0, this, [this] { settleWithWindowManager(); });
-    // The window manager frames the form a moment after it is mapped.
-    for (int ms : {50, 200, 600})
-        QTimer::singleShot(ms, this, [this] { followFrame(); });
+    awaitFrame();
     if (!event->spontaneous())
         fireNotify(OnShow, this);
 }

@@ -5,6 +5,7 @@
 
 #include "Controls.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 class QEventLoop;
@@ -84,6 +85,9 @@ private:
     void placeOuterBounds();
     // Sizes the inside again once the real frame is known.
     void followFrame();
+    void awaitFrame();
+    static constexpr int FramingMs = 1200;
+    QElapsedTimer framing_;
     // Tells the window manager where the form belongs; runs after each show.
     void settleWithWindowManager();
     QRect outerBounds_;
