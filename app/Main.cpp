@@ -821,6 +821,10 @@ void TfMain::btnPanelClick(QObject*)
     // The monitor the bar is on; the full bar stays clear of its panels.
     const QRect monitor = screen()->geometry();
     const QRect usable = screen()->availableGeometry();
+    // Off the screen while its border and size change: a window manager
+    // mapping it in between could keep the old size.
+    const bool shown = isVisible();
+    Hide();
     if (btnPanel->Caption() == QStringLiteral("Tool Bar")) {
         SetBorderStyle(bsNone);
         SetBounds(usable.left(), usable.bottom() + 1 - 43, usable.width(), 43);
@@ -831,6 +835,8 @@ void TfMain::btnPanelClick(QObject*)
         SetBounds(monitor.left() + 10, monitor.bottom() + 1 - 186, 318, 86);
         btnPanel->SetCaption(QStringLiteral("Tool Bar"));
     }
+    if (shown)
+        Show();
 }
 
 // ---- Text entry, banner and stamp
