@@ -21,10 +21,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QShortcut>
 #include <QFileInfo>
 #include <QPointer>
 #include <QScopeGuard>
+#include <QScreen>
+#include <QShortcut>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QThread>
@@ -420,8 +421,7 @@ void TfMain::FormShow(QObject*)
     const auto started = qScopeGuard([this] { starting_ = false; });
     fSetup->CurrentDir = CurrentDir;
     fStamp->CurrentDir = CurrentDir;
-    const QSize screen = Services::Screen().Size();
-    fViewer->setGeometry(0, 0, screen.width(), screen.height());
+    fViewer->setGeometry(DesktopBounds());
     LinePenThickness = fSetup->shapePen->Height() / 2 + 1;
     LinePenColor = fSetup->shapePen->Pen().Color;
     BoxPenThickness = fSetup->Shape1->Pen().Width;
@@ -984,7 +984,7 @@ void TfMain::btnSnapShotClick(QObject*)
         SetStayOnTop(true);
         return;
     }
-    Hide();
+    hiddenForCapture_ = Application->HideWindows();
     btnSnapShot->SetCaption(QStringLiteral("Remove"));
     btnSnapShot->SetFontColor(clBlue);
     Application->ProcessMessages();
@@ -1033,6 +1033,8 @@ bool TfMain::PasteScreen()
                                                        MsgIcon::None});
     fViewer->Show();
     Show();
+    Application->ShowWindows(hiddenForCapture_);
+    hiddenForCapture_.clear();
     // The bar stays above the surface, with or without a window manager.
     raise();
     return goodtogo;
@@ -1061,8 +1063,7 @@ void TfMain::btnEraseClick(QObject*)
         if (FindFile(ScreenFile()) && GettheFileSize(ScreenFile()) > 900000) {
             fViewer->Image1->Picture.LoadFromFile(ScreenFile());
         } else {
-            fViewer->Hide();
-            Hide();
+            hiddenForCapture_ = Application->HideWindows();
             Application->ProcessMessages();
             PasteScreen();
             simulatePrintScreen();
@@ -1073,17 +1074,25 @@ void TfMain::btnEraseClick(QObject*)
 
 void TfMain::btnPanelClick(QObject*)
 {
-    const QSize screen = Services::Screen().Size();
+    // The monitor the bar is on; the full bar stays clear of its panels.
+    const QRect monitor = screen()->geometry();
+    const QRect usable = screen()->availableGeometry();
+    // Off the screen while its border and size change: a window manager
+    // mapping it in between could keep the old size.
+    const bool shown = isVisible();
+    Hide();
     if (btnPanel->Caption() == QStringLiteral("Tool Bar")) {
         SetBorderStyle(bsNone);
-        SetBounds(0, screen.height() - 43, screen.width(), 43);
+        SetBounds(usable.left(), usable.bottom() + 1 - 43, usable.width(), 43);
         btnPanel->SetCaption(QStringLiteral("Hide Bar"));
         SetStayOnTop(true);
     } else {
         SetBorderStyle(bsSingle);
-        SetBounds(10, screen.height() - 186, 318, 86);
+        SetBounds(monitor.left() + 10, monitor.bottom() + 1 - 186, 318, 86);
         btnPanel->SetCaption(QStringLiteral("Tool Bar"));
     }
+    if (shown)
+        Show();
 }
 
 // ---- Text entry, banner and stamp
@@ -1118,7 +1127,7 @@ void TfMain::btnText2Click(QObject*)
     fStamp2->OffsetXY = fViewer->OffsetXY;
     fStamp2->lText->SetCaption(QStringLiteral(" ") + eText->Text());
     fStamp2->lText->SetFont(fSetup->pText->Font());
-    const QSize screen = Services::Screen().Size();
+    const QRect screen = DesktopBounds();
     const QSize label = fStamp2->lText->size();
     fStamp2->move(screen.width() / 2 - label.width() / 2, screen.height() / 2 - label.height() / 2);
     fStamp2->resize(label);
@@ -1136,7 +1145,7 @@ void TfMain::sbtnIconClick(QObject*)
     setButton();
     selectedLook(sIcon);
     fStamp->OffsetXY = fViewer->OffsetXY;
-    const QSize screen = Services::Screen().Size();
+    const QRect screen = DesktopBounds();
     fStamp->move(screen.width() / 2 - fStamp->width() / 2, screen.height() / 2 - fStamp->height() / 2);
     SetBackColor(clSilver);
     fStamp->ShowModal();

@@ -7,6 +7,7 @@
 
 #include <QStringList>
 #include <limits>
+#include <QPointer>
 #include <memory>
 #include <vector>
 
@@ -164,6 +165,8 @@ private:
     bool starting_ = false;
     // Told once at the first show when the files moved to the data folder.
     QString folderNotice_;
+    // The program's windows taken off the screen for a capture.
+    QList<QPointer<QWidget>> hiddenForCapture_;
     // Every banner gets a window of its own; they live until the program ends.
     std::vector<std::unique_ptr<TfStamp2>> banners_;
     std::unique_ptr<TfHelp> help_;

@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <QWidget>
 
 namespace {
 TApplication theApplication;
@@ -30,6 +31,24 @@ void onSignal(int number)
 TApplication* Application = &theApplication;
 
 void TApplication::ProcessMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+QList<QPointer<QWidget>> TApplication::HideWindows()
+{
+    QList<QPointer<QWidget>> hidden;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible()) {
+            hidden << w;
+            w->hide();
+        }
+    return hidden;
+}
+
+void TApplication::ShowWindows(const QList<QPointer<QWidget>>& windows)
+{
+    for (QWidget* w : windows)
+        if (w && !w->isVisible())
+            w->show();
+}
 
 void TApplication::Terminate()
 {

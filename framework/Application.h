@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QApplication>
+#include <QList>
+#include <QPointer>
 #include <QString>
 #include <exception>
 #include <functional>
@@ -16,6 +18,11 @@ public:
     bool Terminated = false;
 
     void ProcessMessages();
+    // Hides every window of the program that is up and returns them, so that
+    // a screen grab sees none of them.
+    QList<QPointer<QWidget>> HideWindows();
+    // Puts back, where they were, the windows HideWindows took away.
+    void ShowWindows(const QList<QPointer<QWidget>>& windows);
     void Terminate();
     // Shows the message of an error in one box: caption the title, OK only.
     void ShowException(const std::exception& error);

@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QFocusEvent>
 #include <QMouseEvent>
+#include <QtMath>
 #include <QPainter>
 #include <QPaintEvent>
 
@@ -37,20 +38,30 @@ void fireNotify(const TNotifyEvent& handler, QObject* sender)
     Application->Guard([&] { copy(sender); });
 }
 
-void fireMouse(const TMouseEvent& handler, QObject* sender, QMouseEvent* e)
+namespace {
+QPoint positionOf(const QMouseEvent* e, qreal scale)
+{
+    if (scale == 1)
+        return e->position().toPoint();
+    const QPointF p = e->position() * scale;
+    return QPoint(qFloor(p.x()), qFloor(p.y()));
+}
+} // namespace
+
+void fireMouse(const TMouseEvent& handler, QObject* sender, QMouseEvent* e, qreal scale)
 {
     if (!handler)
         return;
-    const QPoint pos = e->position().toPoint();
+    const QPoint pos = positionOf(e, scale);
     Application->Guard(
         [&] { handler(sender, buttonOf(e->button()), shiftOf(e->modifiers(), e->buttons()), pos.x(), pos.y()); });
 }
 
-void fireMouseMove(const TMouseMoveEvent& handler, QObject* sender, QMouseEvent* e)
+void fireMouseMove(const TMouseMoveEvent& handler, QObject* sender, QMouseEvent* e, qreal scale)
 {
     if (!handler)
         return;
-    const QPoint pos = e->position().toPoint();
+    const QPoint pos = positionOf(e, scale);
     Application->Guard([&] { handler(sender, shiftOf(e->modifiers(), e->buttons()), pos.x(), pos.y()); });
 }
 
@@ -613,9 +624,10 @@ void TImage::paintEvent(QPaintEvent* event)
     }
 }
 
-void TImage::mousePressEvent(QMouseEvent* e) { fireMouse(OnMouseDown, this, e); }
-void TImage::mouseMoveEvent(QMouseEvent* e) { fireMouseMove(OnMouseMove, this, e); }
-void TImage::mouseReleaseEvent(QMouseEvent* e) { fireMouse(OnMouseUp, this, e); }
+qreal TImage::mouseScale() const { return DevicePixels ? devicePixelRatioF() : 1; }
+void TImage::mousePressEvent(QMouseEvent* e) { fireMouse(OnMouseDown, this, e, mouseScale()); }
+void TImage::mouseMoveEvent(QMouseEvent* e) { fireMouseMove(OnMouseMove, this, e, mouseScale()); }
+void TImage::mouseReleaseEvent(QMouseEvent* e) { fireMouse(OnMouseUp, this, e, mouseScale()); }
 
 // ---- TTimer
 

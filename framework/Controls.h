@@ -31,8 +31,9 @@ TMouseButton buttonOf(Qt::MouseButton button);
 // Run an event handler, if there is one; an error it raises is shown in the
 // standard exception box.
 void fireNotify(const TNotifyEvent& handler, QObject* sender);
-void fireMouse(const TMouseEvent& handler, QObject* sender, QMouseEvent* event);
-void fireMouseMove(const TMouseMoveEvent& handler, QObject* sender, QMouseEvent* event);
+// A scale other than 1 reports the position multiplied by it, to the whole pixel it lies in.
+void fireMouse(const TMouseEvent& handler, QObject* sender, QMouseEvent* event, qreal scale = 1);
+void fireMouseMove(const TMouseMoveEvent& handler, QObject* sender, QMouseEvent* event, qreal scale = 1);
 
 // Geometry and visibility under the classic names. Visible is the control's
 // own flag, whether or not its form is on screen.
@@ -276,6 +277,9 @@ public:
     TMouseEvent OnMouseDown;
     TMouseMoveEvent OnMouseMove;
     TMouseEvent OnMouseUp;
+    // Mouse positions in the screen's device pixels, for a picture shown one
+    // to one on a scaled desktop.
+    bool DevicePixels = false;
     // Widget rectangle that shows the given bitmap rectangle.
     QRect toWidget(const QRect& bitmapRect) const;
     QRegion toWidget(const QRegion& bitmapArea) const;
@@ -286,6 +290,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     QRect pictureRect() const;
+    qreal mouseScale() const;
 };
 
 class TTimer : public QObject {

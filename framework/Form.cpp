@@ -1,13 +1,17 @@
 #include "Form.h"
 
 #include "Application.h"
+#include "Desktop.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QTimer>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPointer>
+#include <QScreen>
 
 TForm::TForm(QWidget* owner) : TControl(owner, Qt::Window)
 {
@@ -26,7 +30,12 @@ void TForm::applyFlags()
     const bool shown = isVisible();
     const QRect geometry = this->geometry();
     Qt::WindowFlags flags = Qt::Window;
-    if (borderStyle_ == bsNone)
+    if (coversDesktop_)
+        // Full screen, above and never focused: the combination that keeps it
+        // over panels at 0,0 under the window managers people use, with the
+        // bar and its dialogs above it as its transients.
+        flags |= Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus;
+    else if (borderStyle_ == bsNone)
         flags |= Qt::FramelessWindowHint;
     else if (borderStyle_ == bsDialog)
         flags |= Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
@@ -39,6 +48,7 @@ void TForm::applyFlags()
     if (borderStyle_ == bsNone)
         fixSize(); // a borderless form has no frame to drag: no constraint
     setGeometry(geometry);
+    setWindowState(coversDesktop_ ? Qt::WindowFullScreen : Qt::WindowNoState);
     // Changing the flags of a window takes it off the screen; put it back.
     if (shown)
         show();
@@ -54,12 +64,96 @@ void TForm::fixSize()
     }
 }
 
+QRect DesktopBounds()
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->virtualGeometry() : QRect(0, 0, 1024, 768);
+}
+
+QRect DevicePixels(const QWidget* window, const QRect& area)
+{
+    const qreal ratio = window->devicePixelRatioF();
+    return QRect((QPointF(area.topLeft()) * ratio).toPoint(), (QSizeF(area.size()) * ratio).toSize());
+}
+
+namespace {
+// The frame of the last bordered form a window manager framed: the best guess
+// for a form that is not framed yet. Without a window manager it stays empty.
+QMargins lastFrame;
+} // namespace
+
+QMargins TForm::frame() const
+{
+    if (borderStyle_ == bsNone || coversDesktop_)
+        return QMargins();
+    // As the window manager announces it: the toolkit's own idea of the
+    // frame lags behind some window managers.
+    const QMargins seen = isVisible() ? Desktop::FrameExtents(this) : QMargins();
+    if (seen.isNull())
+        return lastFrame;
+    lastFrame = seen;
+    return seen;
+}
+
 void TForm::SetBounds(int left, int top, int width, int height)
 {
+    outerBounds_ = QRect(left, top, width, height);
+    framingLeft_ = 3;
+    placeOuterBounds();
+    if (isVisible())
+        awaitFrame();
+}
+
+void TForm::placeOuterBounds()
+{
+    placedFrame_ = frame();
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    setGeometry(left, top, width, height);
+    // The inside, placed by itself: the toolkit's move() would add the frame
+    // it believes in, which may be stale or not known yet.
+    setGeometry(outerBounds_.marginsRemoved(placedFrame_));
     fixSize();
+}
+
+void TForm::followFrame()
+{
+    if (framingLeft_ <= 0 || !isVisible() || framing_.hasExpired(FramingMs))
+        return; // where the form is now is the user's business
+    if (Desktop::FrameExtents(this).isNull() && !frame().isNull())
+        return; // not framed yet
+    if (frame() == placedFrame_ && OuterBounds() == outerBounds_)
+        return; // a window manager may still change its frame a moment later
+    // A guessed frame, the toolkit's stale one when the border came back, or
+    // a window manager that kept the old size of a window it was mapping.
+    --framingLeft_;
+    placeOuterBounds();
+}
+
+// A window manager frames and places a form a moment after it is mapped or
+// moved, and may change its mind once more: the form follows for a while.
+void TForm::awaitFrame()
+{
+    framing_.start();
+    for (int ms : {50, 200, 600, FramingMs - 200})
+        QTimer::singleShot(ms, this, [this] { followFrame(); });
+}
+
+void TForm::SetDesignBounds(int left, int top, int clientWidth, int clientHeight)
+{
+    framingLeft_ = 0;
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    resize(clientWidth, clientHeight);
+    move(left, top);
+    fixSize();
+}
+
+void TForm::SetCoversDesktop(bool covers)
+{
+    if (covers == coversDesktop_)
+        return;
+    coversDesktop_ = covers;
+    applyFlags();
 }
 
 void TForm::SetBorderStyle(TFormBorderStyle style)
@@ -135,11 +229,60 @@ void raiseStayOnTopForms()
     }
 }
 
+namespace {
+// The form that covers the desktop while it is up.
+QPointer<TForm> coveringForm;
+
+QList<TForm*> visibleStayOnTopForms()
+{
+    QList<TForm*> forms;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* form = dynamic_cast<TForm*>(w);
+        if (form && form->StayOnTop() && form->isVisible() && !form->CoversDesktop())
+            forms << form;
+    }
+    return forms;
+}
+} // namespace
+
+// A window manager stacks a full-screen window that has (or whose transient
+// has) the focus above every "always on top" window and the panels; the
+// stay-on-top forms join its layer as its transients. The toolkit writes the
+// transient owner anew at every show, so this runs after each one.
+void TForm::settleWithWindowManager()
+{
+    if (!isVisible())
+        return;
+    if (Application->MainForm != this)
+        Desktop::SkipTaskbar(this); // one task-list entry: the main form's
+    if (coversDesktop_) {
+        coveringForm = this;
+        Desktop::CoverAllMonitors(this);
+        for (TForm* form : visibleStayOnTopForms()) {
+            Desktop::SetTransientFor(form, this);
+            form->raise();
+        }
+    } else if (stayOnTop_ && coveringForm && coveringForm->isVisible()) {
+        Desktop::SetTransientFor(this, coveringForm);
+        raise();
+    }
+}
+
+bool TForm::event(QEvent* event)
+{
+    const bool handled = TControl::event(event);
+    if (event->type() == QEvent::Move || event->type() == QEvent::Resize)
+        followFrame();
+    return handled;
+}
+
 void TForm::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     if (!stayOnTop_)
         QTimer::singleShot(0, qApp, raiseStayOnTopForms);
+    QTimer::singleShot(0, this, [this] { settleWithWindowManager(); });
+    awaitFrame();
     if (!event->spontaneous())
         fireNotify(OnShow, this);
 }
@@ -147,6 +290,11 @@ void TForm::showEvent(QShowEvent* event)
 void TForm::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
+    if (coversDesktop_ && coveringForm == this && !event->spontaneous()) {
+        coveringForm = nullptr;
+        for (TForm* form : visibleStayOnTopForms())
+            Desktop::SetTransientFor(form, nullptr);
+    }
     if (modalLoop_ && !event->spontaneous())
         modalLoop_->quit();
 }

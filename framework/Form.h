@@ -5,11 +5,17 @@
 
 #include "Controls.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 class QEventLoop;
 
 enum TFormBorderStyle { bsNone, bsSingle, bsDialog };
+
+// The whole desktop, every monitor, in the coordinates windows are placed in.
+QRect DesktopBounds();
+// A rectangle of a window's coordinates in the screen's device pixels.
+QRect DevicePixels(const QWidget* window, const QRect& area);
 
 class TForm : public TControl<QWidget> {
 public:
@@ -30,10 +36,24 @@ public:
     void SetStayOnTop(bool onTop);
     TColor Color() const { return color_; }
     void SetColor(TColor color);
-    // Places the form; a bordered form keeps that size against dragging of its frame.
+    // Once a window manager frames the form, Left, Top, Width and Height are
+    // its outer bounds, frame included; ClientWidth and ClientHeight the inside.
+    QRect OuterBounds() const { return geometry().marginsAdded(frame()); }
+    int Left() const { return OuterBounds().x(); }
+    int Top() const { return OuterBounds().y(); }
+    int Width() const { return OuterBounds().width(); }
+    int Height() const { return OuterBounds().height(); }
+    // Places the form by its outer bounds; a bordered form keeps that size
+    // against dragging of its frame.
     void SetBounds(int left, int top, int width, int height);
+    // Places the frame's corner and sizes the inside, as a form's design gives them.
+    void SetDesignBounds(int left, int top, int clientWidth, int clientHeight);
     int ClientWidth() const { return width(); }
     int ClientHeight() const { return height(); }
+    // A borderless window over the whole desktop, panels included; the
+    // stay-on-top forms stay above it while it is up.
+    bool CoversDesktop() const { return coversDesktop_; }
+    void SetCoversDesktop(bool covers);
 
     // Runs a modal loop until the form is hidden or closed.
     TModalResult ShowModal();
@@ -47,6 +67,7 @@ public:
     void Close();
 
 protected:
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -58,6 +79,22 @@ protected:
 private:
     void applyFlags();
     void fixSize();
+    // The frame the window manager draws around the form, or the last one
+    // seen on a bordered form while this one is not framed yet.
+    QMargins frame() const;
+    void placeOuterBounds();
+    // Sizes the inside again once the real frame is known.
+    void followFrame();
+    void awaitFrame();
+    static constexpr int FramingMs = 1200;
+    QElapsedTimer framing_;
+    // Tells the window manager where the form belongs; runs after each show.
+    void settleWithWindowManager();
+    QRect outerBounds_;
+    // Corrections still allowed once the window manager has framed the form.
+    int framingLeft_ = 0;
+    QMargins placedFrame_;
+    bool coversDesktop_ = false;
     TFormBorderStyle borderStyle_ = bsSingle;
     bool stayOnTop_ = false;
     TColor color_ = clSilver;

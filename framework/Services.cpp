@@ -113,23 +113,31 @@ private:
 
 class RealScreen : public ScreenService {
 public:
+    // The whole desktop, every monitor, in device pixels.
     QSize Size() override
     {
         QScreen* screen = QGuiApplication::primaryScreen();
-        return screen ? screen->geometry().size() : QSize(1024, 768);
+        return screen ? (QSizeF(screen->virtualGeometry().size()) * screen->devicePixelRatio()).toSize()
+                      : QSize(1024, 768);
     }
 
+    // The rectangle is in device pixels; so is the picture, one to one.
     QImage Grab(const QRect& rect) override
     {
         QScreen* screen = QGuiApplication::primaryScreen();
         if (!screen || rect.isEmpty())
             return QImage();
-        const QImage image = screen->grabWindow(0, rect.x(), rect.y(), rect.width(), rect.height()).toImage();
+        // The toolkit grabs by scaled coordinates and answers in device
+        // pixels: grab the scaled rectangle around it and cut it out.
+        const qreal ratio = screen->devicePixelRatio();
+        const int left = int(std::floor(rect.left() / ratio)), top = int(std::floor(rect.top() / ratio));
+        const int right = int(std::ceil((rect.right() + 1) / ratio)), bottom = int(std::ceil((rect.bottom() + 1) / ratio));
+        QImage image = screen->grabWindow(0, left, top, right - left, bottom - top).toImage();
         if (image.isNull())
             return QImage();
-        // A grab at another device pixel ratio comes back at the logical size.
-        return image.size() == rect.size() ? image.convertToFormat(QImage::Format_RGB32)
-                                           : image.scaled(rect.size()).convertToFormat(QImage::Format_RGB32);
+        image.setDevicePixelRatio(1);
+        const QPoint origin = (QPointF(left, top) * ratio).toPoint();
+        return image.copy(rect.translated(-origin)).convertToFormat(QImage::Format_RGB32);
     }
 };
 

@@ -5,9 +5,10 @@ set -euo pipefail
 
 packages=(
   cmake g++ ninja-build pkg-config
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev libxcb1-dev
   libbenchmark-dev
-  xvfb xdotool xclip x11-utils xauth
+  xvfb xdotool xclip x11-utils x11-xserver-utils xauth
+  openbox tint2 xfwm4 xfce4-panel dbus-x11
   fonts-liberation fonts-dejavu-core
   desktop-file-utils appstream dpkg-dev file
 )

@@ -92,7 +92,7 @@ TfSetup::TfSetup(QWidget* owner) : TForm(owner)
     SetStayOnTop(true);
     SetColor(clSilver);
     setFont(TFont{QStringLiteral("MS Sans Serif"), 8, clBlack, 0}.toQFont());
-    SetBounds(369, 93, 458, 281);
+    SetDesignBounds(369, 93, 458, 281);
     Notebook1 = new TNotebook(this, {QStringLiteral("Line Matrix"), QStringLiteral("Text Matrix"), QStringLiteral("icons"),
                                      QStringLiteral("Options")},
                               0, 0, 458, 233);

@@ -13,11 +13,12 @@ void printScreenAreaIntoSnapshot(QWidget* window, const QSize& size)
     // The window must be on the screen as it now stands before it is copied.
     window->repaint();
     Application->ProcessMessages();
-    const QPoint at = window->geometry().topLeft();
+    // The snapshot holds the screen's device pixels.
+    const QRect area = DevicePixels(window, QRect(window->geometry().topLeft(), size));
     // This display has no palette, so the copy needs none.
-    const QImage copy = Services::Screen().Grab(QRect(at, size));
+    const QImage copy = Services::Screen().Grab(area);
     if (!copy.isNull())
-        fViewer->Canvas().Draw(at.x(), at.y(), copy);
+        fViewer->Canvas().Draw(area.x(), area.y(), copy);
 }
 
 TfStamp::TfStamp(QWidget* owner) : TForm(owner)

@@ -53,7 +53,7 @@ void TfStamp2::CopyForm()
     const QSize size = lText->size();
     Application->ProcessMessages();
     // The banner is not on the screen yet: this is what lies beneath its place.
-    const QImage beneath = Services::Screen().Grab(QRect(geometry().topLeft(), size));
+    const QImage beneath = Services::Screen().Grab(DevicePixels(this, QRect(geometry().topLeft(), size)));
     Application->ProcessMessages();
     const QString error = writeBitmapFile(beneath, OutlineFile());
     if (!error.isEmpty())

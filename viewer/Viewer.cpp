@@ -14,11 +14,13 @@ TfViewer::TfViewer(QWidget* owner) : TForm(owner)
 {
     SetCaption(QStringLiteral("fViewer"));
     SetBorderStyle(bsNone);
+    SetCoversDesktop(true);
     Image1 = new TImage(this, 0, 0, width(), height());
     Image1->AlignClient();
     Image1->SetStretch(true);
     Image1->setAttribute(Qt::WA_StaticContents);
     Image1->setMouseTracking(true);
+    Image1->DevicePixels = true;
     Label1 = new TLabel(this, QStringLiteral("Label1"), 8, 8);
     Label2 = new TLabel(this, QStringLiteral("Label2"), 8, 24);
     // Nothing uses the two labels; they would only cover the snapshot.
@@ -90,7 +92,8 @@ void TfViewer::SavePicture()
 void TfViewer::FormShow(QObject*)
 {
     const int pictureHeight = Image1->Picture.Height();
-    const int surfaceHeight = ClientHeight();
+    // The snapshot is in device pixels, and so are the surface's pointer positions.
+    const int surfaceHeight = qRound(ClientHeight() * devicePixelRatioF());
     if (surfaceHeight > 0 && pictureHeight > surfaceHeight) {
         OffsetXY = pictureHeight * 10 / surfaceHeight;
         // Stamps and banners are copied from the screen 1:1, which a scaled

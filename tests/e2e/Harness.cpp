@@ -10,14 +10,76 @@
 #include <QTest>
 #include <QThread>
 #include <csignal>
+#include <functional>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 pid_t xvfb = 0;
+pid_t desktop = 0;
+QTemporaryDir desktopHome;
+
+QString run(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(15000);
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
 
-bool startVirtualDisplay(int width, int height)
+bool waitFor(const std::function<bool()>& ready, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < timeoutMs) {
+        if (ready())
+            return true;
+        QThread::msleep(100);
+    }
+    return false;
+}
+
+void declareMonitors(int width, int height, int monitors)
+{
+    const int each = width / monitors;
+    for (int i = 0; i < monitors; ++i)
+        run(QStringLiteral("xrandr"), {"--setmonitor", QStringLiteral("M%1").arg(i),
+                                       QStringLiteral("%1/%2x%3/%4+%5+0").arg(each).arg(each / 4).arg(height).arg(height / 4).arg(i * each),
+                                       "none"});
+}
+} // namespace
+
+bool startDesktop(const QString& name)
+{
+    QString command, panel;
+    if (name == QStringLiteral("openbox"))
+        command = QStringLiteral("openbox & sleep 0.5; tint2 & wait"), panel = QStringLiteral("tint2");
+    else if (name == QStringLiteral("xfce"))
+        command = QStringLiteral("exec dbus-run-session -- sh -c 'xfwm4 & sleep 0.5; xfce4-panel & wait'"),
+        panel = QStringLiteral("xfce4-panel");
+    else if (name == QStringLiteral("mutter"))
+        command = QStringLiteral("exec dbus-run-session -- mutter --x11 --replace");
+    else
+        return name.isEmpty();
+    desktop = fork();
+    if (desktop == 0) {
+        setpgid(0, 0); // stopped as one group: the session, its bus, its panel
+        const QByteArray home = desktopHome.path().toLocal8Bit();
+        setenv("XDG_CONFIG_HOME", home.constData(), 1);
+        setenv("XDG_CACHE_HOME", home.constData(), 1);
+        execl("/bin/sh", "sh", "-c", command.toLocal8Bit().constData(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    setpgid(desktop, desktop);
+    const bool up = waitFor([&] {
+        return run(QStringLiteral("xprop"), {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains('#') &&
+               (panel.isEmpty() || !run(QStringLiteral("xdotool"), {"search", "--class", panel}).isEmpty());
+    }, 20000);
+    QThread::msleep(1500); // the panel reserves its strip and draws
+    return up;
+}
+
+bool startVirtualDisplay(int width, int height, int monitors)
 {
     for (int display = 91; display < 120; ++display) {
         if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display)) ||
@@ -35,6 +97,8 @@ bool startVirtualDisplay(int width, int height)
             if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display))) {
                 qputenv("DISPLAY", name);
                 QThread::msleep(200);
+                if (monitors > 1)
+                    declareMonitors(width, height, monitors);
                 return true;
             }
             int status = 0;
@@ -48,6 +112,11 @@ bool startVirtualDisplay(int width, int height)
 
 void stopVirtualDisplay()
 {
+    if (desktop > 0) {
+        ::kill(-desktop, SIGTERM);
+        waitpid(desktop, nullptr, 0);
+        desktop = 0;
+    }
     if (xvfb > 0) {
         ::kill(xvfb, SIGTERM);
         waitpid(xvfb, nullptr, 0);
@@ -55,10 +124,16 @@ void stopVirtualDisplay()
     }
 }
 
-int runOnVirtualDisplay(int argc, char** argv, int width, int height, const std::function<int()>& runTests)
+int runOnVirtualDisplay(int argc, char** argv, int width, int height, const std::function<int()>& runTests,
+                        int monitors, const QString& desktopName)
 {
-    if (!startVirtualDisplay(width, height)) {
+    if (!startVirtualDisplay(width, height, monitors)) {
         qWarning("could not start a virtual display");
+        return 1;
+    }
+    if (!startDesktop(desktopName)) {
+        qWarning("could not start the desktop %s", qPrintable(desktopName));
+        stopVirtualDisplay();
         return 1;
     }
     qputenv("QT_QPA_PLATFORM", "xcb");
@@ -147,27 +222,77 @@ QString findWindow(const QString& title, int timeoutMs)
     return QString();
 }
 
+namespace {
+// The numbers of an xprop line such as "_NET_WORKAREA(CARDINAL) = 0, 27, 1280, 773".
+QList<int> propertyNumbers(const QString& window, const QString& property)
+{
+    const QStringList args = window.isEmpty() ? QStringList{"-root", property} : QStringList{"-id", window, property};
+    const QString line = run(QStringLiteral("xprop"), args);
+    QList<int> numbers;
+    if (line.contains('='))
+        for (const QString& n : line.section('=', 1).split(','))
+            numbers << n.trimmed().toInt();
+    return numbers;
+}
+} // namespace
+
 QRect windowGeometry(const QString& id)
 {
-    const QString shell = xdotool({"getwindowgeometry", "--shell", id});
     QRect r;
-    for (const QString& line : shell.split('\n')) {
-        const QStringList kv = line.split('=');
-        if (kv.size() != 2)
-            continue;
-        const int v = kv[1].toInt();
-        if (kv[0] == "X") r.moveLeft(v);
-        if (kv[0] == "Y") r.moveTop(v);
-        if (kv[0] == "WIDTH") r.setWidth(v);
-        if (kv[0] == "HEIGHT") r.setHeight(v);
+    for (const QString& line : run(QStringLiteral("xwininfo"), {"-id", id}).split('\n')) {
+        const int v = line.section(':', 1).trimmed().toInt();
+        if (line.contains("Absolute upper-left X")) r.moveLeft(v);
+        if (line.contains("Absolute upper-left Y")) r.moveTop(v);
+        if (line.trimmed().startsWith("Width:")) r.setWidth(v);
+        if (line.trimmed().startsWith("Height:")) r.setHeight(v);
     }
     return r;
 }
 
+QRect frameGeometry(const QString& id)
+{
+    const QList<int> e = propertyNumbers(id, QStringLiteral("_NET_FRAME_EXTENTS"));
+    const QRect inside = windowGeometry(id);
+    return e.size() == 4 ? inside.adjusted(-e[0], -e[2], e[1], e[3]) : inside;
+}
+
+QRect workArea()
+{
+    const QList<int> a = propertyNumbers(QString(), QStringLiteral("_NET_WORKAREA"));
+    return a.size() >= 4 ? QRect(a[0], a[1], a[2], a[3]) : QGuiApplication::primaryScreen()->virtualGeometry();
+}
+
+QStringList taskListEntries()
+{
+    QStringList entries;
+    const QString list = run(QStringLiteral("xprop"), {"-root", "_NET_CLIENT_LIST"});
+    for (const QString& id : list.section('#', 1).split(',', Qt::SkipEmptyParts)) {
+        const QString window = id.trimmed();
+        if (!run(QStringLiteral("xprop"), {"-id", window, "WM_CLASS"}).contains("quillet") ||
+            run(QStringLiteral("xprop"), {"-id", window, "_NET_WM_STATE"}).contains("SKIP_TASKBAR"))
+            continue;
+        entries << run(QStringLiteral("xprop"), {"-id", window, "_NET_WM_NAME"}).section('"', 1, 1);
+    }
+    return entries;
+}
+
 QImage grabScreen()
 {
-    pause(100);
-    return QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+    // The whole desktop, every monitor, once it holds still: a compositor
+    // shows the last repaint a frame or two late.
+    const QRect all = QGuiApplication::primaryScreen()->virtualGeometry();
+    QImage last;
+    for (int i = 0; i < 10; ++i) {
+        pause(100);
+        const QImage now = QGuiApplication::primaryScreen()
+                               ->grabWindow(0, all.x(), all.y(), all.width(), all.height())
+                               .toImage()
+                               .convertToFormat(QImage::Format_RGB32);
+        if (now == last)
+            break;
+        last = now;
+    }
+    return last;
 }
 
 QImage knownPicture(int width, int height)
@@ -211,6 +336,8 @@ QString Program::start(bool waitForBar)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    if (scale != 1)
+        env.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::number(scale));
     process_.setProcessEnvironment(env);
     process_.setProcessChannelMode(QProcess::ForwardedChannels);
     process_.start(file(QStringLiteral("quillet")), {});
@@ -218,10 +345,16 @@ QString Program::start(bool waitForBar)
     if (!waitForBar)
         return QString();
     bar = findWindow(QStringLiteral("Screen Quillet"));
-    if (!bar.isEmpty()) {
+    // A window manager frames and places the bar a moment after it shows.
+    QRect settled;
+    for (int i = 0; !bar.isEmpty() && i < 10; ++i) {
         pause(300);
-        barOrigin_ = windowGeometry(bar).topLeft();
+        const QRect now = windowGeometry(bar);
+        if (now == settled)
+            break;
+        settled = now;
     }
+    barOrigin_ = settled.topLeft();
     return bar;
 }
 

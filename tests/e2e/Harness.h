@@ -11,12 +11,20 @@
 #include <memory>
 
 // Starts a virtual display before the Qt application exists; the tests'
-// own windows and grabs then live on it.
-bool startVirtualDisplay(int width, int height);
+// own windows and grabs then live on it. Several monitors split the screen
+// side by side, as xrandr declares them.
+bool startVirtualDisplay(int width, int height, int monitors = 1);
+// Starts a desktop on the display: "openbox" (with the tint2 panel) or
+// "xfce" (xfwm4 and xfce4-panel in a D-Bus session) or "mutter" (in a D-Bus
+// session, without a panel); "" leaves it bare.
+// Returns once the window manager and its panel are up.
+bool startDesktop(const QString& name);
+// Stops the desktop, then the display.
 void stopVirtualDisplay();
 // A test program's main: the tests made and run by runTests see a virtual
 // display of their own through the real X11 platform.
-int runOnVirtualDisplay(int argc, char** argv, int width, int height, const std::function<int()>& runTests);
+int runOnVirtualDisplay(int argc, char** argv, int width, int height, const std::function<int()>& runTests,
+                        int monitors = 1, const QString& desktopName = QString());
 
 QString xdotool(const QStringList& args, int timeoutMs = 15000);
 void mouseMove(QPoint p);
@@ -27,7 +35,14 @@ void key(const QString& name);
 void type(const QString& text);
 // Waits for a window whose title matches exactly; returns its id or "".
 QString findWindow(const QString& title, int timeoutMs = 15000);
+// The inside of a window, on the screen.
 QRect windowGeometry(const QString& id);
+// The window with the frame the window manager draws around it.
+QRect frameGeometry(const QString& id);
+// The part of the screen that panels leave to windows.
+QRect workArea();
+// The program's windows that have an entry of their own in the task list.
+QStringList taskListEntries();
 QImage grabScreen();
 // Lets the tests' own windows repaint while the program works.
 void pause(int ms);
@@ -43,13 +58,15 @@ public:
     QByteArray readFile(const QString& name) const;
     // Starts the program and waits for the bar; returns the bar's window id.
     QString start(bool waitForBar = true);
+    // Set before start: the desktop's scale factor for the program.
+    int scale = 1;
     bool waitForExit(int timeoutMs = 15000);
     void kill();
     // Sends a signal to the running program.
     void signal(int number);
     bool running() const { return process_.state() != QProcess::NotRunning; }
     // A point of the bar's client area on the screen.
-    QPoint onBar(int x, int y) const { return barOrigin_ + QPoint(x, y); }
+    QPoint onBar(int x, int y) const { return barOrigin_ + QPoint(x, y) * scale; }
     QString bar;
 
 private:

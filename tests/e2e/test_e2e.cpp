@@ -13,8 +13,26 @@
 
 namespace {
 
-constexpr int ScreenW = 1280;
-constexpr int ScreenH = 800;
+int ScreenW = 1280;
+int ScreenH = 800;
+
+// The desktops the program is tried on: screen, monitors, window manager and
+// panel, scale factor.
+struct DesktopRow {
+    const char* name;
+    int width, height, monitors;
+    const char* desktop;
+    int scale;
+};
+constexpr DesktopRow Desktops[] = {
+    {"bare", 1280, 800, 1, "", 1},
+    {"openbox", 1280, 800, 1, "openbox", 1},
+    {"xfce", 1280, 800, 1, "xfce", 1},
+    {"mutter", 1280, 800, 1, "mutter", 1},
+    {"hidpi", 2560, 1600, 1, "", 2},
+    {"two-monitors", 3840, 1080, 2, "", 1},
+};
+const DesktopRow* Row = &Desktops[0];
 
 // The tests' own full-screen window: what there is on the screen to capture.
 class Backdrop : public QWidget {
@@ -22,7 +40,9 @@ public:
     QImage picture;
     explicit Backdrop(const QImage& p) : picture(p)
     {
-        setWindowFlags(Qt::FramelessWindowHint);
+        // Beneath everything and never focused, as a desktop's wallpaper:
+        // a window manager must not lift it over the program.
+        setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnBottomHint | Qt::WindowDoesNotAcceptFocus);
         setGeometry(0, 0, ScreenW, ScreenH);
     }
 
@@ -53,6 +73,15 @@ const QRect AboveFullBar(0, 0, ScreenW, ScreenH - 43);
 
 // Where the setup dialog's controls are on the screen (it opens at 369, 93).
 QPoint onSetup(int x, int y) { return QPoint(369 + x, 93 + y); }
+
+// The picture with the given areas blacked out.
+QImage without(QImage image, const QList<QRect>& areas)
+{
+    QPainter painter(&image);
+    for (const QRect& r : areas)
+        painter.fillRect(r, Qt::black);
+    return image;
+}
 
 bool near(QRgb a, QRgb b, int tolerance = 8)
 {
@@ -461,6 +490,108 @@ private slots:
         }
     }
 
+    // What a new user does first, on each desktop: the bar on the screen,
+    // Capture with the setup dialog open, strokes and a rectangle with the
+    // real mouse, the bar and the dialog above the surface after each one,
+    // Remove.
+    void firstMinuteOnThisDesktop()
+    {
+        const int scale = Row->scale;
+        Program p;
+        p.scale = scale;
+        QVERIFY(!p.start().isEmpty());
+        const QRect area = workArea();
+        const QRect compact = frameGeometry(p.bar);
+        QCOMPARE(compact, QRect(QPoint(10 * scale, qMax(5 * scale, area.top())), QSize(318, 86) * scale));
+
+        click(p.onBar(152, 20)); // "Tool Bar"
+        pause(500);
+        const QRect bar = windowGeometry(p.bar);
+        // Along the bottom of the monitor the bar is on, clear of panels.
+        const QRect monitor = QGuiApplication::screenAt(compact.center())->geometry();
+        QCOMPARE(bar, QRect(monitor.left(), area.intersected(monitor).bottom() + 1 - 43 * scale, monitor.width(), 43 * scale));
+        const auto onFullBar = [&](int x, int y) { return bar.topLeft() + QPoint(x, y) * scale; };
+        click(onFullBar(453, 20)); // "Setup"
+        const QString setupWindow = findWindow(QStringLiteral("Setup"));
+        QVERIFY(!setupWindow.isEmpty());
+        pause(500);
+        const QRect setup = frameGeometry(setupWindow);
+        QCOMPARE(setup.topLeft(), QPoint(369, 93) * scale);
+
+        const QImage before = grabScreen();
+        click(onFullBar(49, 20)); // "Capture"
+        pause(1500);
+        const QString surface = findWindow(QStringLiteral("fViewer"));
+        QVERIFY(!surface.isEmpty());
+        QCOMPARE(windowGeometry(surface), QRect(0, 0, Row->width, Row->height));
+        if (*Row->desktop)
+            QCOMPARE(taskListEntries(), QStringList{"Screen Quillet"});
+
+        // The whole desktop at full resolution, without any window of the
+        // program (a compositor's shadows reach past the frames).
+        const QList<QRect> program = {bar.adjusted(-50, -50, 50, 50), setup.adjusted(-50, -50, 50, 50)};
+        const QImage snapshot = QImage(p.file("Screen.bmp")).convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(snapshot.size(), QSize(Row->width, Row->height));
+        // (Panels change as the bar leaves their task lists.)
+        QCOMPARE(differences(without(snapshot, program), without(before, program), area), 0);
+        QVERIFY(differences(snapshot, before, setup) > setup.width() * setup.height() * 9 / 10);
+        QVERIFY(differences(snapshot, before, bar) > bar.width() * bar.height() / 2);
+        // Shown 1:1 from the top-left corner, over any panel.
+        mouseMove(QPoint(Row->width / 2, Row->height / 2)); // no button lit by the pointer
+        const QImage shown = grabScreen();
+        QVERIFY(differences(without(shown, program), without(snapshot, program), snapshot.rect()) < 50);
+        const QImage barAbove = shown.copy(bar), setupAbove = shown.copy(setup);
+
+        const QList<QList<QPoint>> strokes = {
+            {{40, 12}, {160, 14}, {300, 16}},
+            {{Row->width / 20, Row->height * 2 / 5}, {Row->width / 20 + 100, Row->height * 2 / 5 + 30}},
+            {{Row->width * 3 / 4, Row->height / 2}, {Row->width * 3 / 4 + 120, Row->height / 2 + 40},
+             {Row->width * 3 / 4 + 240, Row->height / 2}}};
+        for (const QList<QPoint>& stroke : strokes) {
+            drag(stroke.first(), stroke.mid(1));
+            const QImage marked = grabScreen();
+            for (const QPoint& at : stroke.mid(1, stroke.size() - 2) + QList<QPoint>{stroke.first()})
+                QVERIFY2(near(marked.pixel(at), qRgb(0, 255, 255), 0), qPrintable(QStringLiteral("no ink under %1,%2").arg(at.x()).arg(at.y())));
+            QCOMPARE(differences(marked.copy(bar), barAbove, barAbove.rect()), 0);
+            QCOMPARE(differences(marked.copy(setup), setupAbove, setupAbove.rect()), 0);
+        }
+
+        // A rectangle: the outline where the mouse went down and came up, and
+        // nothing where the rubber band passed.
+        click(onFullBar(676, 22)); // the rectangle tool
+        mouseMove(QPoint(Row->width / 2, Row->height / 2));
+        const QImage barWithBoxTool = grabScreen().copy(bar);
+        const QPoint from(Row->width / 10, Row->height * 2 / 3), to = from + QPoint(200, 100);
+        drag(from, {to + QPoint(80, 60), to});
+        const QImage boxed = grabScreen();
+        const QRgb lime = qRgb(0, 255, 0);
+        QVERIFY(near(boxed.pixel(from), lime, 0));
+        QVERIFY(near(boxed.pixel(to - QPoint(1, 1)), lime, 0));
+        QVERIFY(!near(boxed.pixel(from + QPoint(100, 50)), lime, 0));
+        QCOMPARE(differences(boxed, shown, QRect(to + QPoint(4, -100), to + QPoint(90, 70))), 0);
+        QCOMPARE(differences(boxed.copy(bar), barWithBoxTool, barAbove.rect()), 0);
+
+        // The stamp above the surface, dragged and printed where it is let go.
+        click(onFullBar(1108, 22)); // the stamp button
+        const QString stampWindow = findWindow(QStringLiteral("icon - Form"));
+        QVERIFY(!stampWindow.isEmpty());
+        pause(400);
+        const QRect stamp = windowGeometry(stampWindow);
+        const QPoint by(-150 * scale, 100 * scale);
+        drag(stamp.center(), {stamp.center() + by / 2, stamp.center() + by});
+        pause(600);
+        QVERIFY(findWindow(QStringLiteral("icon - Form"), 500).isEmpty());
+        const QImage stamped = grabScreen();
+        int blue = 0;
+        for (const QPoint& at : {stamp.center(), stamp.center() + QPoint(20, 0), stamp.center() - QPoint(20, 0)})
+            blue += qBlue(stamped.pixel(at + by)) > 150 && qRed(stamped.pixel(at + by)) < 120;
+        QCOMPARE(blue, 3); // the arrow's middle
+
+        click(onFullBar(49, 20)); // "Remove"
+        QVERIFY(findWindow(QStringLiteral("fViewer"), 1000).isEmpty());
+        p.kill();
+    }
+
     void snapshotComesBackAfterACrash()
     {
         const QImage known = backdrop->picture;
@@ -493,12 +624,28 @@ private slots:
     }
 };
 
+// "--desktop=NAME" picks a row of Desktops; the rest goes to the test runner.
 int main(int argc, char** argv)
 {
+    QList<char*> args;
+    for (int i = 0; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (!arg.startsWith("--desktop=")) {
+            args << argv[i];
+            continue;
+        }
+        for (const DesktopRow& row : Desktops)
+            if (arg.mid(10) == row.name)
+                Row = &row;
+    }
+    ScreenW = Row->width;
+    ScreenH = Row->height;
+    argc = int(args.size());
+    argv = args.data();
     return runOnVirtualDisplay(argc, argv, ScreenW, ScreenH, [&] {
         TestEndToEnd test;
         return QTest::qExec(&test, argc, argv);
-    });
+    }, Row->monitors, QString::fromLatin1(Row->desktop));
 }
 
 #include "test_e2e.moc"

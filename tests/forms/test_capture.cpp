@@ -4,6 +4,7 @@
 
 #include "Gpshape.h"
 
+#include <QScreen>
 #include <QtTest>
 
 class TestCapture : public QObject {
@@ -45,26 +46,31 @@ private slots:
         QVERIFY(QFile::exists(forms.path("Screen.bmp")));
     }
 
-    void theCaptureNeverHoldsTheBar()
+    void theCaptureNeverHoldsTheProgramsWindows()
     {
         Forms forms;
         forms.start();
-        bool barHiddenAtGrab = false;
+        fMain->btnSetupClick(fMain->btnSetup);
+        const QPoint setupAt = fSetup->pos();
+        bool hiddenAtGrab = false;
         forms.services->screen->picture = screenPicture();
-        // The scripted key grabs at once; the bar must already be gone.
+        // The scripted key grabs at once; the bar and the open setup dialog
+        // must already be gone.
         struct Watch : ScriptedKeyboard {
             bool* hidden;
             void KeyDown(int key) override
             {
-                *hidden = !fMain->isVisible();
+                *hidden = !fMain->isVisible() && !fSetup->isVisible();
                 ScriptedKeyboard::KeyDown(key);
             }
         };
         auto watch = std::make_unique<Watch>();
-        watch->hidden = &barHiddenAtGrab;
+        watch->hidden = &hiddenAtGrab;
         Services::Install(std::move(watch));
         capture();
-        QVERIFY(barHiddenAtGrab);
+        QVERIFY(hiddenAtGrab);
+        QVERIFY(fMain->isVisible() && fSetup->isVisible()); // back as they were
+        QCOMPARE(fSetup->pos(), setupAt);
     }
 
     void failedPasteTellsTheUserAndKeepsTheLastSnapshot()
@@ -172,14 +178,14 @@ private slots:
     {
         Forms forms;
         forms.start();
-        const QSize screen = forms.services->screen->Size();
+        const QRect screen = fMain->screen()->geometry(); // the monitor the bar is on
         fMain->btnPanelClick(fMain->btnPanel);
         QCOMPARE(fMain->btnPanel->Caption(), QStringLiteral("Hide Bar"));
         QCOMPARE(fMain->geometry(), QRect(0, screen.height() - 43, screen.width(), 43));
         QCOMPARE(fMain->BorderStyle(), bsNone);
         fMain->btnPanelClick(fMain->btnPanel);
         QCOMPARE(fMain->btnPanel->Caption(), QStringLiteral("Tool Bar"));
-        QCOMPARE(fMain->geometry(), QRect(10, screen.height() - 186, 318, 86));
+        QCOMPARE(fMain->OuterBounds(), QRect(10, screen.height() - 186, 318, 86));
         QCOMPARE(fMain->BorderStyle(), bsSingle);
     }
 

@@ -43,7 +43,7 @@ private slots:
         QCOMPARE(fMain->BoxPenThickness, 4);
         QVERIFY(!fMain->Image1->Picture.Empty());
         QVERIFY(!fMain->FirstShow);
-        QCOMPARE(fMain->geometry(), QRect(10, 5, 318, 86));
+        QCOMPARE(fMain->OuterBounds(), QRect(10, 5, 318, 86));
         QCOMPARE(fMain->Caption(), QStringLiteral("Screen Quillet"));
     }
 

@@ -1,0 +1,113 @@
+#include "Desktop.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+#include <cstdlib>
+#include <cstring>
+#include <xcb/xcb.h>
+
+namespace {
+
+xcb_connection_t* connection()
+{
+    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+xcb_atom_t atom(xcb_connection_t* c, const char* name)
+{
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(strlen(name)), name), nullptr);
+    const xcb_atom_t a = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    free(reply);
+    return a;
+}
+
+xcb_window_t rootOf(xcb_connection_t* c)
+{
+    return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+}
+
+// A request to the window manager about a mapped window (EWMH client message).
+void sendToWindowManager(xcb_connection_t* c, xcb_window_t window, xcb_atom_t type, const uint32_t (&data)[5])
+{
+    xcb_client_message_event_t event = {};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = type;
+    for (int i = 0; i < 5; ++i)
+        event.data.data32[i] = data[i];
+    xcb_send_event(c, 0, rootOf(c), XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&event));
+}
+
+} // namespace
+
+namespace Desktop {
+
+void SetTransientFor(QWidget* window, QWidget* owner)
+{
+    xcb_connection_t* c = connection();
+    if (!c || !window || !window->testAttribute(Qt::WA_WState_Created))
+        return;
+    const xcb_window_t id = xcb_window_t(window->winId());
+    if (owner && owner->testAttribute(Qt::WA_WState_Created)) {
+        const xcb_window_t ownerId = xcb_window_t(owner->winId());
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 32, 1, &ownerId);
+    } else {
+        xcb_delete_property(c, id, XCB_ATOM_WM_TRANSIENT_FOR);
+    }
+    xcb_flush(c);
+}
+
+QMargins FrameExtents(const QWidget* window)
+{
+    xcb_connection_t* c = connection();
+    if (!c || !window || !window->testAttribute(Qt::WA_WState_Created))
+        return QMargins();
+    const xcb_atom_t extents = atom(c, "_NET_FRAME_EXTENTS");
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, xcb_window_t(window->winId()), extents, XCB_ATOM_CARDINAL, 0, 4), nullptr);
+    QMargins margins;
+    if (reply && reply->format == 32 && xcb_get_property_value_length(reply) == 16) {
+        const auto* v = static_cast<const uint32_t*>(xcb_get_property_value(reply));
+        margins = QMargins(int(v[0]), int(v[2]), int(v[1]), int(v[3])); // left, right, top, bottom
+    }
+    free(reply);
+    return margins;
+}
+
+void SkipTaskbar(QWidget* window)
+{
+    xcb_connection_t* c = connection();
+    if (!c || !window || !window->testAttribute(Qt::WA_WState_Created))
+        return;
+    constexpr uint32_t add = 1;
+    const uint32_t data[5] = {add, atom(c, "_NET_WM_STATE_SKIP_TASKBAR"), atom(c, "_NET_WM_STATE_SKIP_PAGER"), 1, 0};
+    sendToWindowManager(c, xcb_window_t(window->winId()), atom(c, "_NET_WM_STATE"), data);
+    xcb_flush(c);
+}
+
+void CoverAllMonitors(QWidget* window)
+{
+    xcb_connection_t* c = connection();
+    if (!c || !window || !window->testAttribute(Qt::WA_WState_Created))
+        return;
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    // The monitors at the desktop's edges, as the window manager numbers them
+    // (in the order the toolkit lists them).
+    int top = 0, bottom = 0, left = 0, right = 0;
+    for (int i = 0; i < screens.size(); ++i) {
+        const QRect g = screens[i]->geometry();
+        if (g.top() < screens[top]->geometry().top()) top = i;
+        if (g.bottom() > screens[bottom]->geometry().bottom()) bottom = i;
+        if (g.left() < screens[left]->geometry().left()) left = i;
+        if (g.right() > screens[right]->geometry().right()) right = i;
+    }
+    const uint32_t data[5] = {uint32_t(top), uint32_t(bottom), uint32_t(left), uint32_t(right), 1};
+    sendToWindowManager(c, xcb_window_t(window->winId()), atom(c, "_NET_WM_FULLSCREEN_MONITORS"), data);
+    xcb_flush(c);
+}
+
+} // namespace Desktop

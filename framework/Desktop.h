@@ -1,0 +1,21 @@
+// What the window manager is told about the program's windows beyond what
+// the toolkit says: which window a window belongs to, and which windows stay
+// out of the task list. Every call does nothing where there is no X display.
+#pragma once
+
+#include <QMargins>
+
+class QWidget;
+
+namespace Desktop {
+// Makes the window manager keep `window` in the same layer as `owner`, above
+// it; a null owner ends that.
+void SetTransientFor(QWidget* window, QWidget* owner);
+// The frame the window manager draws around the window, as it announces it;
+// none before the window is framed, or without a window manager.
+QMargins FrameExtents(const QWidget* window);
+// Keeps the window out of the task list and the pager.
+void SkipTaskbar(QWidget* window);
+// Spreads a full-screen window over every monitor of the desktop.
+void CoverAllMonitors(QWidget* window);
+} // namespace Desktop
