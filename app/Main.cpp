@@ -467,6 +467,7 @@ void TfMain::detectTabletKeyboard(TIniFile& ini)
 
 void TfMain::FormClose(QObject*, TCloseAction&)
 {
+    screenSave_.Wait();
     // Settings that could not be read at start are kept aside before they are
     // written over, so a damaged file is never silently lost.
     if (!settingsRead_ && FindFile(SettingsFile())) {
@@ -722,6 +723,7 @@ void TfMain::simulatePrintScreen() { Services::Keyboard().KeyDown(VK_SNAPSHOT); 
 
 void TfMain::btnSnapShotClick(QObject*)
 {
+    screenSave_.Wait();
     if (btnSnapShot->Caption() != QStringLiteral("Capture")) {
         fViewer->Hide();
         btnSnapShot->SetCaption(QStringLiteral("Capture"));
@@ -746,7 +748,8 @@ void TfMain::btnSnapShotClick(QObject*)
     // A failed paste leaves the surface with an older picture, perhaps marked
     // up: the last clean snapshot on disk is worth more than that.
     if (pasted)
-        fViewer->Image1->Picture.SaveToFile(ScreenFile());
+        screenSave_.Start(fViewer->Image1->Picture.Bitmap(), ScreenFile(),
+                          [](const QString& error) { Application->ShowException(EFCreateError(error)); });
 }
 
 bool TfMain::PasteScreen()
@@ -803,6 +806,7 @@ void TfMain::SetPreviousCapture()
 
 void TfMain::btnEraseClick(QObject*)
 {
+    screenSave_.Wait();
     if (FindFile(ScreenFile()) && GettheFileSize(ScreenFile()) > 900000) {
         fViewer->Image1->Picture.LoadFromFile(ScreenFile());
     } else {

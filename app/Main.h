@@ -3,6 +3,7 @@
 // launches stamps and banners, and keeps the shared drawing settings.
 #pragma once
 
+#include "BackgroundSave.h"
 #include "Form.h"
 
 #include <memory>
@@ -130,6 +131,9 @@ private:
     void loadStamp(const QString& path);
     void simulatePrintScreen();
     bool settingsRead_ = false;
+    // The clean snapshot goes to disk behind the user's back; whatever reads
+    // or replaces the file, or ends the program, waits for it first.
+    TBackgroundSave screenSave_;
     // Every banner gets a window of its own; they live until the program ends.
     std::vector<std::unique_ptr<TfStamp2>> banners_;
 };

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ ninja-build pkg-config
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev libxcb1-dev libxcb-shm0-dev
   libbenchmark-dev
   xvfb xdotool x11-utils xauth
   fonts-liberation fonts-dejavu-core
