@@ -111,6 +111,8 @@ public:
     void SetBackColor(TColor color);
     QString SettingsFile() const { return CurrentDir + QStringLiteral("setup.ini"); }
     QString ScreenFile() const { return CurrentDir + QStringLiteral("Screen.bmp"); }
+    // Returns once the snapshot taken last is on disk (or its failure shown).
+    void WaitForScreenFile() { screenSave_.Wait(); }
     QString DefaultStampFile() const;
     QString KeyboardProgram() const;
 
