@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <algorithm>
 #include <poll.h>
@@ -119,6 +120,8 @@ uint32_t XWatch::waitMapped(const QString& wanted, int timeoutMs, double* at)
             continue;
         const uint32_t window = mapped_;
         mapped_ = 0;
+        if (getenv("XWATCH_TRACE"))
+            fprintf(stderr, "mapped %x \"%s\"\n", window, qPrintable(title(window)));
         if (wanted.isEmpty() || title(window) == wanted) {
             drawn_ = QRegion(); // drawing on the window counts from here
             if (at)
@@ -164,6 +167,23 @@ int64_t XWatch::windowPid(uint32_t window)
         pid = *static_cast<const uint32_t*>(xcb_get_property_value(reply));
     free(reply);
     return pid;
+}
+
+bool XWatch::saveScreen(const QString& path)
+{
+    auto* g = xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, root_), nullptr);
+    if (!g)
+        return false;
+    const int w = g->width, h = g->height;
+    free(g);
+    auto* reply = xcb_get_image_reply(
+        connection_, xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, root_, 0, 0, w, h, ~0u), nullptr);
+    if (!reply)
+        return false;
+    const QImage shot(xcb_get_image_data(reply), w, h, w * 4, QImage::Format_RGB32);
+    const bool saved = shot.save(path);
+    free(reply);
+    return saved;
 }
 
 double XWatch::grabAndPutFloorMs()

@@ -34,6 +34,8 @@ public:
     void forget();
     // The process that owns a window (_NET_WM_PID), or 0.
     int64_t windowPid(uint32_t window);
+    // The whole screen as a PNG file, to see what a benchmark drove.
+    bool saveScreen(const QString& path);
     // Full-screen floor: a shared-memory grab of the root window and one
     // full-frame put of it, to the server and back; milliseconds.
     double grabAndPutFloorMs();

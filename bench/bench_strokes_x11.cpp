@@ -4,11 +4,14 @@
 // Each tool against the floor of the same program hovering along the same path,
 // and the rectangle and freehand also against Flameshot's rectangle and pencil
 // in the same run (Flameshot under a private D-Bus session).
-// Arguments: width height rounds (1920 1080 3).
+// Arguments: width height rounds (1920 1080 3). With BENCH_SCREENSHOTS=folder
+// the screen at the end of each stroke is saved there.
 #include "Harness.h"
 #include "XWatch.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cmath>
@@ -48,6 +51,10 @@ Cost measure(XWatch& watch, int64_t pid, const QRect& area, bool pressed)
     runXdotool(path(area, pressed));
     watch.waitQuiet(150, 10000);
     const int64_t p1 = cpuNs(pid), s1 = cpuNs(server);
+    if (pressed && !qEnvironmentVariableIsEmpty("BENCH_SCREENSHOTS")) {
+        static int shot = 0;
+        watch.saveScreen(QStringLiteral("%1/stroke-%2.png").arg(qEnvironmentVariable("BENCH_SCREENSHOTS")).arg(++shot));
+    }
     if (pressed)
         runXdotool({"mouseup", "1"});
     return Cost{(p1 - p0) / 1e3 / Moves, (s1 - s0) / 1e3 / Moves};
@@ -111,32 +118,48 @@ int main(int argc, char** argv)
             tap(bottom + QPoint(676, 22));                 // the rectangle
             rectangle.add(measure(watch, pid, area, true));
             program.kill();
+            std::fprintf(stderr, "round %d: the program measured, now Flameshot\n", round + 1);
 
             QTemporaryDir home;
             QProcess peer;
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
             env.insert("HOME", home.path());
             env.insert("XDG_CONFIG_HOME", home.path());
+            QDir(home.path()).mkdir("flameshot");
+            QFile config(home.filePath("flameshot/flameshot.ini"));
+            if (config.open(QIODevice::WriteOnly)) // straight to drawing, as a user who knows it
+                config.write("[General]\nshowHelp=false\nshowStartupLaunchMessage=false\nshowSidePanelButton=false\n"
+                             "showDesktopNotification=false\ndisabledTrayIcon=true\n");
+            config.close();
             env.remove("QT_QPA_PLATFORM");
             peer.setProcessEnvironment(env);
+            peer.setProcessChannelMode(QProcess::ForwardedChannels);
             peer.start("dbus-run-session", {"--", "flameshot", "gui"});
-            const uint32_t window = watch.waitMapped(QString(), 15000);
-            const int64_t peerPid = window ? watch.windowPid(window) : 0;
+            // Its capture window may get its title only after it is mapped.
+            int64_t peerPid = 0;
+            watch.forget();
+            while (!peerPid)
+                if (const uint32_t window = watch.waitMapped(QString(), 15000))
+                    peerPid = watch.windowPid(window);
+                else
+                    break;
             if (peerPid > 0) {
                 peerRan = true;
                 watch.waitQuiet(500, 5000);
-                runXdotool({"mousemove", "20", "20", "mousedown", "1", "mousemove", "200", "200", "mousemove",
-                            QString::number(screen.width() - 20), QString::number(screen.height() - 20), "mouseup",
-                            "1"}); // the area to draw in
+                runXdotool({"mousemove", "20", "20", "mousedown", "1", "sleep", "0.1", "mousemove", "200", "200",
+                            "sleep", "0.1", "mousemove", QString::number(screen.width() - 20),
+                            QString::number(screen.height() - 20), "sleep", "0.1", "mouseup", "1"}); // the area to draw in
+                watch.waitQuiet(300, 3000);
                 peerHover.add(measure(watch, peerPid, area, false));
                 runXdotool({"key", "p"});
                 peerPencil.add(measure(watch, peerPid, area, true));
                 runXdotool({"key", "s"}); // the outlined rectangle
                 peerRectangle.add(measure(watch, peerPid, area, true));
             }
-            runXdotool({"key", "Escape"});
-            peer.waitForFinished(3000);
-            peer.kill();
+            std::fprintf(stderr, "round %d: Flameshot %s\n", round + 1, peerPid ? "measured" : "did not start");
+            runXdotool({"key", "Escape"}); // Flameshot ends, and its D-Bus session with it
+            if (!peer.waitForFinished(10000))
+                peer.kill();
             peer.waitForFinished(3000);
         }
     }
