@@ -5,7 +5,8 @@
 // and the rectangle and freehand also against Flameshot's rectangle and pencil
 // in the same run (Flameshot under a private D-Bus session).
 // Arguments: width height rounds (1920 1080 3). With BENCH_SCREENSHOTS=folder
-// the screen at the end of each stroke is saved there.
+// the screen at the end of each stroke is saved there; BENCH_PEER=0 leaves
+// Flameshot out.
 #include "Harness.h"
 #include "XWatch.h"
 
@@ -120,6 +121,8 @@ int main(int argc, char** argv)
             program.kill();
             std::fprintf(stderr, "round %d: the program measured, now Flameshot\n", round + 1);
 
+            if (qEnvironmentVariable("BENCH_PEER") == QLatin1String("0"))
+                continue; // the program alone, while working on it
             QTemporaryDir home;
             QProcess peer;
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
