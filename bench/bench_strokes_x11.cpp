@@ -16,6 +16,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cmath>
+#include <csignal>
+#include <unistd.h>
 #include <cstdio>
 
 namespace {
@@ -136,8 +138,10 @@ int main(int argc, char** argv)
             config.close();
             env.remove("QT_QPA_PLATFORM");
             peer.setProcessEnvironment(env);
-            peer.setProcessChannelMode(QProcess::ForwardedChannels);
+            // A group of its own, so its D-Bus daemon ends with it whatever happens.
+            peer.setChildProcessModifier([] { setsid(); });
             peer.start("dbus-run-session", {"--", "flameshot", "gui"});
+            const qint64 peerGroup = peer.processId();
             // Its capture window may get its title only after it is mapped.
             int64_t peerPid = 0;
             watch.forget();
@@ -160,9 +164,10 @@ int main(int argc, char** argv)
                 peerRectangle.add(measure(watch, peerPid, area, true));
             }
             std::fprintf(stderr, "round %d: Flameshot %s\n", round + 1, peerPid ? "measured" : "did not start");
-            runXdotool({"key", "Escape"}); // Flameshot ends, and its D-Bus session with it
-            if (!peer.waitForFinished(10000))
-                peer.kill();
+            runXdotool({"key", "Escape"}); // Flameshot ends
+            peer.waitForFinished(10000);
+            if (peerGroup > 0)
+                ::kill(-pid_t(peerGroup), SIGTERM);
             peer.waitForFinished(3000);
         }
     }

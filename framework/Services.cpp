@@ -139,6 +139,11 @@ public:
     QImage grab(const QRect& rect)
     {
         const QRect onRoot = rect.intersected(rootRect());
+        if (onRoot == rect && shmUsable_) {
+            QImage whole = grabShared(rect);
+            if (!whole.isNull())
+                return whole;
+        }
         QImage image(rect.size(), QImage::Format_RGB32);
         if (image.isNull())
             return QImage();
@@ -196,16 +201,18 @@ private:
         }
     }
 
-    bool grabShared(const QRect& r, QImage& image, QPoint at)
+    // The rectangle's pixels in a fresh shared segment, made opaque, still
+    // mapped here (release with shmdt); null when the server refuses.
+    void* grabIntoSegment(const QRect& r)
     {
         const size_t bytes = size_t(r.width()) * r.height() * 4;
         const int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
         if (id < 0)
-            return false;
+            return nullptr;
         void* memory = shmat(id, nullptr, 0);
         shmctl(id, IPC_RMID, nullptr); // gone with the last detach, even after a crash
         if (memory == reinterpret_cast<void*>(-1))
-            return false;
+            return nullptr;
         const xcb_shm_seg_t segment = xcb_generate_id(connection_);
         bool done = false;
         if (xcb_generic_error_t* refused =
@@ -218,16 +225,45 @@ private:
             xcb_generic_error_t* error = nullptr;
             if (xcb_shm_get_image_reply_t* reply = xcb_shm_get_image_reply(connection_, cookie, &error)) {
                 done = reply->size >= bytes;
-                if (done)
-                    copyRows(static_cast<const uchar*>(memory), r.width(), r.height(), image, at);
                 free(reply);
             }
             free(error);
-            xcb_shm_detach(connection_, segment);
+            xcb_shm_detach(connection_, segment); // the server is done with it; our mapping stays
             xcb_flush(connection_);
         }
+        if (!done) {
+            shmdt(memory);
+            return nullptr;
+        }
+        auto* pixel = static_cast<quint32*>(memory);
+        for (size_t i = 0, n = bytes / 4; i < n; ++i)
+            pixel[i] |= 0xFF000000u; // opaque whatever the server left in the padding byte
+        return memory;
+    }
+
+    // The whole picture straight from the segment, without a copy; the
+    // segment goes when the last image sharing it does.
+    QImage grabShared(const QRect& r)
+    {
+        void* memory = grabIntoSegment(r);
+        if (!memory)
+            return QImage();
+        QImage image(static_cast<uchar*>(memory), r.width(), r.height(), r.width() * 4, QImage::Format_RGB32,
+                     [](void* segment) { shmdt(segment); }, memory);
+        if (image.isNull())
+            shmdt(memory);
+        return image;
+    }
+
+    // Part of the picture into an image that reaches beyond the desktop.
+    bool grabShared(const QRect& r, QImage& image, QPoint at)
+    {
+        void* memory = grabIntoSegment(r);
+        if (!memory)
+            return false;
+        copyRows(static_cast<const uchar*>(memory), r.width(), r.height(), image, at);
         shmdt(memory);
-        return done;
+        return true;
     }
 
     bool grabPlain(const QRect& r, QImage& image, QPoint at)
