@@ -704,6 +704,7 @@ void TfMain::detectTabletKeyboard(TIniFile& ini)
 
 void TfMain::FormClose(QObject*, TCloseAction&)
 {
+    screenSave_.Wait();
     // Settings that could not be read at start are kept aside before they are
     // written over, so a damaged file is never silently lost.
     if (!settingsRead_ && QFileInfo(SettingsFile()).isFile()) {
@@ -975,6 +976,7 @@ void TfMain::simulatePrintScreen() { Services::Keyboard().KeyDown(VK_SNAPSHOT); 
 
 void TfMain::btnSnapShotClick(QObject*)
 {
+    screenSave_.Wait();
     if (btnSnapShot->Caption() != QStringLiteral("Capture")) {
         fViewer->Hide();
         btnSnapShot->SetCaption(QStringLiteral("Capture"));
@@ -999,7 +1001,8 @@ void TfMain::btnSnapShotClick(QObject*)
     // A failed paste leaves the surface with an older picture, perhaps marked
     // up: the last clean snapshot on disk is worth more than that.
     if (pasted)
-        fViewer->Image1->Picture.SaveToFile(ScreenFile());
+        screenSave_.Start(fViewer->Image1->Picture.Bitmap(), ScreenFile(),
+                          [](const QString& error) { Application->ShowException(EFCreateError(error)); });
 }
 
 bool TfMain::PasteScreen()
@@ -1058,6 +1061,7 @@ void TfMain::SetPreviousCapture()
 
 void TfMain::btnEraseClick(QObject*)
 {
+    screenSave_.Wait();
     // Clear is a step of its own: undoing it brings the marks back.
     fViewer->History().RecordReplacement([this] {
         if (FindFile(ScreenFile()) && GettheFileSize(ScreenFile()) > 900000) {

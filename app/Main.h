@@ -3,6 +3,7 @@
 // launches stamps and banners, and keeps the shared drawing settings.
 #pragma once
 
+#include "BackgroundSave.h"
 #include "Form.h"
 
 #include <QStringList>
@@ -129,6 +130,8 @@ public:
     QString RecoveryFile() const;
     // Waits for the background saves of the marked picture to end.
     void FinishMarkedSaves();
+    // Returns once the snapshot taken last is on disk (or its failure shown).
+    void WaitForScreenFile() { screenSave_.Wait(); }
     QString DefaultStampFile() const;
     QString KeyboardProgram() const;
 
@@ -167,6 +170,9 @@ private:
     QString folderNotice_;
     // The program's windows taken off the screen for a capture.
     QList<QPointer<QWidget>> hiddenForCapture_;
+    // The clean snapshot goes to disk behind the user's back; whatever reads
+    // or replaces the file, or ends the program, waits for it first.
+    TBackgroundSave screenSave_;
     // Every banner gets a window of its own; they live until the program ends.
     std::vector<std::unique_ptr<TfStamp2>> banners_;
     std::unique_ptr<TfHelp> help_;

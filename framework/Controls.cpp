@@ -614,6 +614,9 @@ void TImage::paintEvent(QPaintEvent* event)
         const QRect dirty = r.intersected(target);
         if (dirty.isEmpty())
             continue;
+        // A clip of one rectangle lets the blit go straight through instead of
+        // line by line against the whole dirty region.
+        p.setClipRect(dirty);
         if (oneToOne) {
             p.drawImage(dirty.topLeft(), Picture.Bitmap(), dirty.translated(-target.topLeft()));
             continue;

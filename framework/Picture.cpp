@@ -4,9 +4,11 @@
 #include "FileIO.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QThreadPool>
 #include <QtEndian>
 
 namespace {
@@ -143,6 +145,29 @@ void TPicture::SaveToFile(const QString& path) const
     const QString error = writeBitmapFile(image_, path);
     if (!error.isEmpty())
         throw EFCreateError(error);
+}
+
+void TPicture::UnshareInBackground()
+{
+    if (image_.isNull() || image_.isDetached())
+        return;
+    const QImage shared = image_;
+    const qint64 key = image_.cacheKey();
+    std::weak_ptr<TPicture*> self = self_;
+    QThreadPool::globalInstance()->start([shared, key, self] {
+        QImage own = shared.copy();
+        if (own.isNull() || !QCoreApplication::instance())
+            return;
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [own, key, self]() mutable {
+                const auto alive = self.lock();
+                // Any drawing since has made a copy of its own already.
+                if (alive && (*alive)->image_.cacheKey() == key)
+                    (*alive)->image_ = std::move(own);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void TPicture::changed()

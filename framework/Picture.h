@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class TPicture {
@@ -32,6 +33,12 @@ public:
     // Saves a Windows bitmap; raises EFCreateError on failure.
     void SaveToFile(const QString& path) const;
 
+    // A bitmap given by Assign may still share its pixels with the image it
+    // came from (the clipboard's, say), so the first drawing would copy the
+    // whole bitmap on the spot. This makes that copy on a worker thread now
+    // and takes it in unseen, unless the bitmap has changed meanwhile.
+    void UnshareInBackground();
+
     // Called after every Assign or load.
     void AddChangeListener(std::function<void()> listener) { listeners_.push_back(std::move(listener)); }
 
@@ -41,6 +48,7 @@ private:
     QImage image_;
     TCanvas canvas_;
     std::vector<std::function<void()>> listeners_;
+    std::shared_ptr<TPicture*> self_ = std::make_shared<TPicture*>(this); // lets late copies find us gone
 };
 
 // Reads a picture file into an RGB32 image, or returns the reason it cannot.

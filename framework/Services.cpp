@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
@@ -16,6 +17,10 @@
 #include <QTimer>
 #include <QtEndian>
 #include <cmath>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+#include <xcb/shm.h>
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -111,6 +116,184 @@ private:
     }
 };
 
+// The X server's own picture of the root window, read through a shared
+// memory segment where the server allows it (no copying over the socket, no
+// per-pixel conversion), by a plain image request where it does not (a
+// remote display). Coordinates are device pixels of the whole desktop.
+class X11Grabber {
+public:
+    // Null when the platform is not X11 or its pixels are not 32-bit BGRX.
+    static std::unique_ptr<X11Grabber> open()
+    {
+        auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+        xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+        if (!connection)
+            return nullptr;
+        const xcb_setup_t* setup = xcb_get_setup(connection);
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(setup).data;
+        if (!screen || !hasPlainPixels(setup, screen))
+            return nullptr;
+        return std::unique_ptr<X11Grabber>(new X11Grabber(connection, screen));
+    }
+
+    QImage grab(const QRect& rect)
+    {
+        const QRect onRoot = rect.intersected(rootRect());
+        if (onRoot == rect && shmUsable_) {
+            QImage whole = grabShared(rect);
+            if (!whole.isNull())
+                return whole;
+        }
+        QImage image(rect.size(), QImage::Format_RGB32);
+        if (image.isNull())
+            return QImage();
+        if (onRoot != rect)
+            image.fill(Qt::black); // what lies beyond the desktop has no pixels
+        if (onRoot.isEmpty())
+            return image;
+        const QPoint at = onRoot.topLeft() - rect.topLeft();
+        if (shmUsable_ && grabShared(onRoot, image, at))
+            return image;
+        return grabPlain(onRoot, image, at) ? image : QImage();
+    }
+
+private:
+    X11Grabber(xcb_connection_t* connection, const xcb_screen_t* screen) : connection_(connection), root_(*screen)
+    {
+        const xcb_query_extension_reply_t* shm = xcb_get_extension_data(connection_, &xcb_shm_id);
+        shmUsable_ = shm && shm->present;
+    }
+
+    // Asked each time: the desktop grows and shrinks as monitors come and go.
+    QRect rootRect() const
+    {
+        xcb_get_geometry_reply_t* geometry =
+            xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, root_.root), nullptr);
+        const QRect r = geometry ? QRect(0, 0, geometry->width, geometry->height) : QRect();
+        free(geometry);
+        return r;
+    }
+
+    static bool hasPlainPixels(const xcb_setup_t* setup, const xcb_screen_t* screen)
+    {
+        bool bpp32 = false;
+        for (auto f = xcb_setup_pixmap_formats_iterator(setup); f.rem; xcb_format_next(&f))
+            if (f.data->depth == screen->root_depth)
+                bpp32 = f.data->bits_per_pixel == 32;
+        if (!bpp32 || setup->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST)
+            return false;
+        for (auto d = xcb_screen_allowed_depths_iterator(screen); d.rem; xcb_depth_next(&d))
+            for (auto v = xcb_depth_visuals_iterator(d.data); v.rem; xcb_visualtype_next(&v))
+                if (v.data->visual_id == screen->root_visual)
+                    return v.data->red_mask == 0xFF0000 && v.data->green_mask == 0xFF00 && v.data->blue_mask == 0xFF;
+        return false;
+    }
+
+    // Rows of BGRX pixels into the image at `at`, opaque whatever the server
+    // left in the padding byte.
+    static void copyRows(const uchar* pixels, int width, int height, QImage& image, QPoint at)
+    {
+        for (int y = 0; y < height; ++y) {
+            const auto* from = reinterpret_cast<const quint32*>(pixels) + size_t(y) * width;
+            auto* to = reinterpret_cast<quint32*>(image.scanLine(at.y() + y)) + at.x();
+            for (int x = 0; x < width; ++x)
+                to[x] = from[x] | 0xFF000000u;
+        }
+    }
+
+    // The rectangle's pixels in a fresh shared segment, made opaque, still
+    // mapped here (release with shmdt); null when the server refuses.
+    void* grabIntoSegment(const QRect& r)
+    {
+        const size_t bytes = size_t(r.width()) * r.height() * 4;
+        const int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+        if (id < 0)
+            return nullptr;
+        void* memory = shmat(id, nullptr, 0);
+        shmctl(id, IPC_RMID, nullptr); // gone with the last detach, even after a crash
+        if (memory == reinterpret_cast<void*>(-1))
+            return nullptr;
+        const xcb_shm_seg_t segment = xcb_generate_id(connection_);
+        bool done = false;
+        if (xcb_generic_error_t* refused =
+                xcb_request_check(connection_, xcb_shm_attach_checked(connection_, segment, id, false))) {
+            free(refused);
+            shmUsable_ = false; // a remote server cannot see our memory: do not ask again
+        } else {
+            auto cookie = xcb_shm_get_image(connection_, root_.root, r.x(), r.y(), r.width(), r.height(), ~0u,
+                                            XCB_IMAGE_FORMAT_Z_PIXMAP, segment, 0);
+            xcb_generic_error_t* error = nullptr;
+            if (xcb_shm_get_image_reply_t* reply = xcb_shm_get_image_reply(connection_, cookie, &error)) {
+                done = reply->size >= bytes;
+                free(reply);
+            }
+            free(error);
+            xcb_shm_detach(connection_, segment); // the server is done with it; our mapping stays
+            xcb_flush(connection_);
+        }
+        if (!done) {
+            shmdt(memory);
+            return nullptr;
+        }
+        auto* pixel = static_cast<quint32*>(memory);
+        for (size_t i = 0, n = bytes / 4; i < n; ++i)
+            pixel[i] |= 0xFF000000u; // opaque whatever the server left in the padding byte
+        return memory;
+    }
+
+    // The whole picture straight from the segment, without a copy; the
+    // segment goes when the last image sharing it does.
+    QImage grabShared(const QRect& r)
+    {
+        void* memory = grabIntoSegment(r);
+        if (!memory)
+            return QImage();
+        QImage image(static_cast<uchar*>(memory), r.width(), r.height(), r.width() * 4, QImage::Format_RGB32,
+                     [](void* segment) { shmdt(segment); }, memory);
+        if (image.isNull())
+            shmdt(memory);
+        return image;
+    }
+
+    // Part of the picture into an image that reaches beyond the desktop.
+    bool grabShared(const QRect& r, QImage& image, QPoint at)
+    {
+        void* memory = grabIntoSegment(r);
+        if (!memory)
+            return false;
+        copyRows(static_cast<const uchar*>(memory), r.width(), r.height(), image, at);
+        shmdt(memory);
+        return true;
+    }
+
+    bool grabPlain(const QRect& r, QImage& image, QPoint at)
+    {
+        // One request holds at most the server's maximum request length, so
+        // a large area comes in bands of rows.
+        const uint32_t maxBytes = xcb_get_maximum_request_length(connection_) * 4u;
+        const int bandRows = qMax(1, int(qMin<uint64_t>(maxBytes / 2, 16u << 20) / (uint64_t(r.width()) * 4)));
+        for (int top = 0; top < r.height(); top += bandRows) {
+            const int rows = qMin(bandRows, r.height() - top);
+            auto cookie = xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, root_.root, r.x(), r.y() + top,
+                                        r.width(), rows, ~0u);
+            xcb_get_image_reply_t* reply = xcb_get_image_reply(connection_, cookie, nullptr);
+            if (!reply)
+                return false;
+            const bool whole = xcb_get_image_data_length(reply) >= r.width() * rows * 4;
+            if (whole)
+                copyRows(xcb_get_image_data(reply), r.width(), rows, image, at + QPoint(0, top));
+            free(reply);
+            if (!whole)
+                return false;
+        }
+        return true;
+    }
+
+    xcb_connection_t* connection_;
+    xcb_screen_t root_;
+    bool shmUsable_ = false;
+};
+
 class RealScreen : public ScreenService {
 public:
     // The whole desktop, every monitor, in device pixels.
@@ -124,8 +307,21 @@ public:
     // The rectangle is in device pixels; so is the picture, one to one.
     QImage Grab(const QRect& rect) override
     {
+        if (rect.isEmpty())
+            return QImage();
+        if (!triedX11_) {
+            triedX11_ = true;
+            x11_ = X11Grabber::open();
+        }
+        return x11_ ? x11_->grab(rect) : grabThroughQt(rect);
+    }
+
+private:
+    // Other platforms, and X servers with pixels of another layout.
+    static QImage grabThroughQt(const QRect& rect)
+    {
         QScreen* screen = QGuiApplication::primaryScreen();
-        if (!screen || rect.isEmpty())
+        if (!screen)
             return QImage();
         // The toolkit grabs by scaled coordinates and answers in device
         // pixels: grab the scaled rectangle around it and cut it out.
@@ -139,6 +335,9 @@ public:
         const QPoint origin = (QPointF(left, top) * ratio).toPoint();
         return image.copy(rect.translated(-origin)).convertToFormat(QImage::Format_RGB32);
     }
+
+    bool triedX11_ = false;
+    std::unique_ptr<X11Grabber> x11_;
 };
 
 class RealKeyboard : public KeyboardService {

@@ -21,6 +21,14 @@ TfViewer::TfViewer(QWidget* owner) : TForm(owner)
     Image1->setAttribute(Qt::WA_StaticContents);
     Image1->setMouseTracking(true);
     Image1->DevicePixels = true;
+    // A pasted snapshot shares its pixels with the clipboard's copy; the
+    // first stroke must not pay for separating them.
+    // The snapshot covers the whole surface: nothing behind it needs painting
+    // first, except when there is no snapshot at all.
+    Image1->Picture.AddChangeListener([this] {
+        Image1->setAttribute(Qt::WA_OpaquePaintEvent, !Image1->Picture.Empty());
+        Image1->Picture.UnshareInBackground();
+    });
     Label1 = new TLabel(this, QStringLiteral("Label1"), 8, 8);
     Label2 = new TLabel(this, QStringLiteral("Label2"), 8, 24);
     // Nothing uses the two labels; they would only cover the snapshot.

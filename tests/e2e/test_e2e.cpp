@@ -3,6 +3,7 @@
 #include "Harness.h"
 #include "IniFile.h"
 #include "Picture.h"
+#include "Services.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -211,6 +212,23 @@ private slots:
         QVERIFY(!findWindow(QStringLiteral("Screen Quillet")).isEmpty());
         QCOMPARE(TIniFile(p.file("setup.ini")).ReadString("Setup", "Mode", ""), QStringLiteral("2"));
         p.kill();
+    }
+
+    // The real grab, of the desktop and of parts of it: exact pixels, and
+    // black where a rectangle reaches beyond the desktop, never stretched.
+    void grabsAreExactAndBlackBeyondTheDesktop()
+    {
+        const QImage known = backdrop->picture;
+        const QRect desktop(0, 0, ScreenW, ScreenH);
+        for (const QRect& asked : {desktop, QRect(100, 50, 301, 203), QRect(ScreenW - 40, ScreenH - 30, 100, 80),
+                                   QRect(-20, -10, 60, 40)}) {
+            const QImage grabbed = Services::Screen().Grab(asked);
+            QCOMPARE(grabbed.size(), asked.size());
+            QCOMPARE(grabbed.format(), QImage::Format_RGB32);
+            const QImage expected = known.copy(asked); // black outside the known picture
+            QCOMPARE(differences(grabbed, expected, QRect(QPoint(0, 0), asked.size())), 0);
+            QCOMPARE(qAlpha(grabbed.pixel(asked.width() / 2, asked.height() / 2)), 255);
+        }
     }
 
     void captureDrawAndClear()

@@ -10,7 +10,12 @@
 class TestCapture : public QObject {
     Q_OBJECT
 
-    static void capture() { fMain->btnSnapShotClick(fMain->btnSnapShot); }
+    // Screen.bmp is written in the background; the checks read it once written.
+    static void capture()
+    {
+        fMain->btnSnapShotClick(fMain->btnSnapShot);
+        fMain->WaitForScreenFile();
+    }
 
 private slots:
     void captureShowsTheScreenAndKeepsACleanCopy()
@@ -44,6 +49,24 @@ private slots:
         QCOMPARE(fMain->ManyShape1->BackColor(), clBlue);
         QVERIFY(!fSetup->btnSave->isEnabled());
         QVERIFY(QFile::exists(forms.path("Screen.bmp")));
+
+        // Quitting straight after a capture leaves the whole new snapshot on disk.
+        forms.services->screen->picture = screenPicture(800, 600);
+        fMain->btnSnapShotClick(fMain->btnSnapShot);
+        fMain->btnQuitClick(fMain->btnQuit);
+        QCOMPARE(QImage(forms.path("Screen.bmp")).convertToFormat(QImage::Format_RGB32), screenPicture(800, 600));
+    }
+
+    void snapshotThatCannotBeWrittenIsReportedWithItsFile()
+    {
+        Forms forms;
+        forms.start();
+        QVERIFY(QDir(forms.path("")).mkdir("Screen.bmp")); // a folder stands where the file goes
+        capture();
+        QCOMPARE(forms.services->messages->shown.size(), 1);
+        QCOMPARE(forms.services->messages->shown[0].request.icon, MsgIcon::Error);
+        QVERIFY(forms.messages()[0].contains(forms.path("Screen.bmp")));
+        QVERIFY(fViewer->isVisible()); // the snapshot is still there to mark up
     }
 
     void theCaptureNeverHoldsTheProgramsWindows()

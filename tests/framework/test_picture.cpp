@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtEndian>
+#include <QThreadPool>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -196,6 +197,32 @@ private slots:
         picture.Canvas().MoveTo(0, 10);
         picture.Canvas().LineTo(30, 10);
         QCOMPARE(fromPixel(picture.Bitmap().pixel(15, 10)), clRed);
+    }
+
+    // A pasted bitmap shares the clipboard's pixels until its own copy lands;
+    // a stroke made before or after must end up on the picture only.
+    void pastedBitmapGetsItsOwnPixelsAndKeepsEveryStroke()
+    {
+        for (const bool strokeFirst : {true, false}) {
+            const QImage clipboard = sample();
+            TPicture picture;
+            picture.Assign(clipboard);
+            picture.UnshareInBackground();
+            auto stroke = [&] {
+                picture.Canvas().Pen.Color = clRed;
+                picture.Canvas().MoveTo(0, 20);
+                picture.Canvas().LineTo(40, 20);
+            };
+            if (strokeFirst)
+                stroke();
+            QThreadPool::globalInstance()->waitForDone();
+            QCoreApplication::processEvents(); // the copy is taken in, unless drawn on
+            QVERIFY(picture.Bitmap().constBits() != clipboard.constBits());
+            if (!strokeFirst)
+                stroke();
+            QCOMPARE(fromPixel(picture.Bitmap().pixel(20, 20)), clRed);
+            QCOMPARE(clipboard, sample());
+        }
     }
 };
 
