@@ -588,6 +588,11 @@ private slots:
         QVERIFY(!near(boxed.pixel(from + QPoint(100, 50)), lime, 0));
         QCOMPARE(differences(boxed, shown, QRect(to + QPoint(4, -100), to + QPoint(90, 70))), 0);
         QCOMPARE(differences(boxed.copy(bar), barWithBoxTool, barAbove.rect()), 0);
+        // Undo reaches the program wherever the window manager left the focus.
+        key("ctrl+z");
+        QCOMPARE(differences(grabScreen(), shown, QRect(from, to).adjusted(-4, -4, 4, 4)), 0);
+        key("ctrl+y");
+        QVERIFY(near(grabScreen().pixel(from), lime, 0));
 
         // The stamp above the surface, dragged and printed where it is let go.
         click(onFullBar(1108, 22)); // the stamp button
