@@ -182,7 +182,9 @@ void TfMain::watchMarks()
 
 void TfMain::saveMarksInBackground()
 {
-    const QImage marked = fViewer->Image1->Picture.Bitmap(); // a shared copy: drawing on goes to a new one
+    // Copied now, while the marks rest: a shared copy would make the next
+    // stroke pay for a whole frame the moment it starts.
+    const QImage marked = fViewer->Image1->Picture.Bitmap().copy();
     if (marked.isNull())
         return;
     const QString path = MarkedFile();
