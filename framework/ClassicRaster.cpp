@@ -1,6 +1,7 @@
 #include "ClassicRaster.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cmath>
 
@@ -56,50 +57,51 @@ struct Interval {
 
 constexpr Interval None{1e300, -1e300};
 
-// The band of half width r along a segment a-b: the pixels whose centres
-// lie within r of the line and project onto the segment. A centre on the
-// band's left or top edge is in, on its right or bottom edge out.
-class Band {
+// The body of a wide segment: a parallelogram whose long sides are the
+// segment moved by whole pixels to either side, the near side by half the
+// pen's width rounded, the far side a whole width, rounded away from the
+// path, beyond it. Measured on the classic pixels, it is always built from
+// the upper end (the left one when level), and holds the pixel centres on
+// its left and upper edges but not those on its right and lower ones.
+class Body {
 public:
-    Band(QPoint a, QPoint b, double r) : a_(a), r_(r)
+    Body(QPoint a, QPoint b, int width)
     {
-        const double dx = b.x() - a.x(), dy = b.y() - a.y();
-        length_ = std::hypot(dx, dy);
-        ux_ = length_ > 0 ? dx / length_ : 0;
-        uy_ = length_ > 0 ? dy / length_ : 0;
+        if (b.y() < a.y() || (b.y() == a.y() && b.x() < a.x()))
+            std::swap(a, b);
+        corners_.fill(a);
+        if (a == b)
+            return;
+        const double length = std::hypot(b.x() - a.x(), b.y() - a.y());
+        const double px = (b.y() - a.y()) / length, py = (a.x() - b.x()) / length;
+        constexpr double Slack = 1e-9; // so that exact values are not rounded up
+        auto nearest = [](double v) { return int(std::floor(v + 0.5 + Slack)); };
+        auto away = [](double v) { return int(std::copysign(std::ceil(std::abs(v) - Slack), v)); };
+        const QPoint near(nearest(-px * width / 2), nearest(-py * width / 2));
+        const QPoint far = near + QPoint(away(px * width), away(py * width));
+        corners_ = {a + near, b + near, b + far, a + far};
     }
 
     Interval row(int y) const
     {
-        constexpr double Bias = 1e-7;
-        if (length_ == 0)
-            return None;
-        const double row = y + 2 * Bias - a_.y();
-        Interval band{-1e300, 1e300};
-        // lo < k * x + c < hi, for x measured from a.
-        auto within = [&](double k, double c, double lo, double hi) {
-            if (k == 0) {
-                if (!(lo < c && c < hi))
-                    band = None;
-                return;
-            }
-            double x1 = (lo - c) / k, x2 = (hi - c) / k;
-            if (x1 > x2)
-                std::swap(x1, x2);
-            band.lo = std::max(band.lo, x1);
-            band.hi = std::min(band.hi, x2);
-        };
-        within(ux_, row * uy_, 0, length_);
-        within(-uy_, row * ux_, -r_, r_);
-        if (band.empty())
-            return None;
-        const double lo = a_.x() + band.lo - Bias, hi = a_.x() + band.hi - Bias;
-        return {std::floor(lo) + 1, std::ceil(hi) - 1};
+        Interval run = None;
+        for (size_t i = 0; i < corners_.size(); ++i) {
+            QPoint p = corners_[i], q = corners_[(i + 1) % corners_.size()];
+            if (p.y() > q.y())
+                std::swap(p, q);
+            if (y < p.y() || y >= q.y())
+                continue;
+            // The first pixel centre at or right of the edge.
+            const long long dy = q.y() - p.y();
+            const int x = p.x() - floorDiv(-(long long)(y - p.y()) * (q.x() - p.x()), dy);
+            run.add({double(x), double(x)});
+        }
+        // A row through a corner alone has no pixel in it.
+        return run.empty() || run.hi - 1 < run.lo ? None : Interval{run.lo, run.hi - 1};
     }
 
 private:
-    QPoint a_;
-    double r_, length_, ux_, uy_;
+    std::array<QPoint, 4> corners_;
 };
 
 struct Piece {
@@ -154,18 +156,18 @@ void widePath(const std::vector<QPoint>& points, int width, bool closed, const R
     // A pen covers y - w/2 .. y + (w-1)/2 across its path: its sides lie half
     // the width off the path, with a round dot on each point.
     const Dot round = dot(width);
-    const int reach = width / 2 + 1;
+    const int reach = width / 2 + 2; // the far side may round out by one more
     const size_t n = points.size();
     // Each segment with its two round ends is convex: one run a row.
     std::vector<Piece> pieces;
     const size_t segments = n == 1 ? 1 : (closed ? n : n - 1);
     for (size_t i = 0; i < segments; ++i) {
         const QPoint a = points[i], b = points[(i + 1) % n];
-        const Band band(a, b, width / 2.0);
+        const Body body(a, b, width);
         for (int y = std::min(a.y(), b.y()) - reach; y <= std::max(a.y(), b.y()) + reach; ++y) {
             Interval part = round.at(a, y);
             part.add(round.at(b, y));
-            part.add(band.row(y));
+            part.add(body.row(y));
             if (!part.empty())
                 pieces.push_back({y, part});
         }
