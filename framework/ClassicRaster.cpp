@@ -212,31 +212,60 @@ void wideOutline(const std::vector<EllipseRow>& rows, int width, const RunSink& 
 {
     if (rows.empty())
         return;
+    // The pen walks the thin outline as a closed path through each of its
+    // pixels: a round dot on every pixel, and a wide segment's body on every
+    // diagonal step (a level or upright step adds nothing to the dots).
     const Dot round = dot(width);
     const int size = int(round.rows.size()), first = rows.front().y, last = rows.back().y;
-    for (int y = first + round.top; y <= last + round.top + size - 1; ++y) {
+    const int reach = width / 2 + 2, top = first - reach;
+    std::vector<Interval> left(size_t(last - first + 1 + 2 * reach), None), right(left);
+    for (int i = 0; i <= last - first; ++i) {
         // The outline is one connected curve on each side, so the dots of
         // each side's pixels join into one run.
-        Interval left = None, right = None;
+        const EllipseRow& e = rows[size_t(i)];
+        const bool across = e.innerLeft > e.innerRight;
         for (int d = 0; d < size; ++d) {
-            const int source = y - round.top - d;
-            if (source < first || source > last)
-                continue;
-            const EllipseRow& e = rows[size_t(source - first)];
             const Interval& dotRow = round.rows[size_t(d)];
-            const bool across = e.innerLeft > e.innerRight;
-            left.add({e.outerLeft + dotRow.lo, (across ? e.outerRight : e.innerLeft - 1) + dotRow.hi});
+            const size_t y = size_t(e.y + round.top + d - top);
+            left[y].add({e.outerLeft + dotRow.lo, (across ? e.outerRight : e.innerLeft - 1) + dotRow.hi});
             if (!across)
-                right.add({e.innerRight + 1 + dotRow.lo, e.outerRight + dotRow.hi});
+                right[y].add({e.innerRight + 1 + dotRow.lo, e.outerRight + dotRow.hi});
         }
-        if (!right.empty() && right.lo <= left.hi + 1) {
-            left.add(right);
-            right = None;
+    }
+    const Body downRight(QPoint(0, 0), QPoint(1, 1), width), downLeft(QPoint(0, 0), QPoint(-1, 1), width);
+    const int middle = (rows.front().outerLeft + rows.front().outerRight) / 2;
+    QPoint previous;
+    bool started = false;
+    auto step = [&](QPoint from, QPoint to) {
+        if (std::abs(to.x() - from.x()) != 1 || std::abs(to.y() - from.y()) != 1)
+            return;
+        const QPoint upper = from.y() < to.y() ? from : to, lower = from.y() < to.y() ? to : from;
+        const Body& body = lower.x() > upper.x() ? downRight : downLeft;
+        std::vector<Interval>& side = upper.x() <= middle ? left : right;
+        for (int dy = -reach; dy <= reach; ++dy)
+            if (const Interval r = body.row(dy); !r.empty())
+                side[size_t(upper.y() + dy - top)].add({upper.x() + r.lo, upper.x() + r.hi});
+    };
+    QPoint start;
+    walkOutline(rows, [&](int x, int y) {
+        if (started)
+            step(previous, QPoint(x, y));
+        else
+            start = QPoint(x, y);
+        previous = QPoint(x, y);
+        started = true;
+    });
+    step(previous, start);
+    for (size_t i = 0; i < left.size(); ++i) {
+        const int y = top + int(i);
+        if (!right[i].empty() && right[i].lo <= left[i].hi + 1) {
+            left[i].add(right[i]);
+            right[i] = None;
         }
-        if (!left.empty())
-            sink(y, int(left.lo), int(left.hi));
-        if (!right.empty())
-            sink(y, int(right.lo), int(right.hi));
+        if (!left[i].empty())
+            sink(y, int(left[i].lo), int(left[i].hi));
+        if (!right[i].empty())
+            sink(y, int(right[i].lo), int(right[i].hi));
     }
 }
 
