@@ -232,7 +232,12 @@ void wideOutline(const std::vector<EllipseRow>& rows, int width, const RunSink& 
                 right[y].add({e.innerRight + 1 + dotRow.lo, e.outerRight + dotRow.hi});
         }
     }
-    const Body downRight(QPoint(0, 0), QPoint(1, 1), width), downLeft(QPoint(0, 0), QPoint(-1, 1), width);
+    // The bodies of the two diagonal steps, row by row from the upper pixel.
+    std::vector<Interval> downRight, downLeft;
+    for (int dy = -reach; dy <= reach; ++dy) {
+        downRight.push_back(Body(QPoint(0, 0), QPoint(1, 1), width).row(dy));
+        downLeft.push_back(Body(QPoint(0, 0), QPoint(-1, 1), width).row(dy));
+    }
     const int middle = (rows.front().outerLeft + rows.front().outerRight) / 2;
     QPoint previous;
     bool started = false;
@@ -240,19 +245,20 @@ void wideOutline(const std::vector<EllipseRow>& rows, int width, const RunSink& 
         if (std::abs(to.x() - from.x()) != 1 || std::abs(to.y() - from.y()) != 1)
             return;
         const QPoint upper = from.y() < to.y() ? from : to, lower = from.y() < to.y() ? to : from;
-        const Body& body = lower.x() > upper.x() ? downRight : downLeft;
+        const std::vector<Interval>& body = lower.x() > upper.x() ? downRight : downLeft;
         std::vector<Interval>& side = upper.x() <= middle ? left : right;
         for (int dy = -reach; dy <= reach; ++dy)
-            if (const Interval r = body.row(dy); !r.empty())
+            if (const Interval& r = body[size_t(dy + reach)]; !r.empty())
                 side[size_t(upper.y() + dy - top)].add({upper.x() + r.lo, upper.x() + r.hi});
     };
+    // Within a run the steps are level: only the joins between runs count.
     QPoint start;
-    walkOutline(rows, [&](int x, int y) {
+    walkRuns(rows, [&](int y, int from, int to) {
         if (started)
-            step(previous, QPoint(x, y));
+            step(previous, QPoint(from, y));
         else
-            start = QPoint(x, y);
-        previous = QPoint(x, y);
+            start = QPoint(from, y);
+        previous = QPoint(to, y);
         started = true;
     });
     step(previous, start);
@@ -339,34 +345,34 @@ std::vector<EllipseRow> roundRectRows(const QRect& box, int cornerWidth, int cor
     return rows;
 }
 
-void walkOutline(const std::vector<EllipseRow>& rows, const std::function<void(int x, int y)>& visit)
+void walkRuns(const std::vector<EllipseRow>& rows, const std::function<void(int y, int from, int to)>& visit)
 {
     if (rows.empty())
         return;
     auto across = [](const EllipseRow& e) { return e.innerLeft > e.innerRight; };
-    auto leftward = [&](int y, int from, int to) {
-        for (int x = from; x >= to; --x)
-            visit(x, y);
-    };
-    auto rightward = [&](int y, int from, int to) {
-        for (int x = from; x <= to; ++x)
-            visit(x, y);
-    };
     const int middle = int(rows.size() - 1) / 2, last = int(rows.size()) - 1;
     for (int i = middle; i >= 0; --i) { // up the right side, leftwards along the top
         const EllipseRow& e = rows[size_t(i)];
-        leftward(e.y, e.outerRight, across(e) ? e.outerLeft : e.innerRight + 1);
+        visit(e.y, e.outerRight, across(e) ? e.outerLeft : e.innerRight + 1);
     }
     for (int i = 0; i <= middle; ++i) // down the left side
         if (!across(rows[size_t(i)]))
-            leftward(rows[size_t(i)].y, rows[size_t(i)].innerLeft - 1, rows[size_t(i)].outerLeft);
+            visit(rows[size_t(i)].y, rows[size_t(i)].innerLeft - 1, rows[size_t(i)].outerLeft);
     for (int i = middle + 1; i <= last; ++i) { // on down, rightwards along the bottom
         const EllipseRow& e = rows[size_t(i)];
-        rightward(e.y, e.outerLeft, across(e) ? e.outerRight : e.innerLeft - 1);
+        visit(e.y, e.outerLeft, across(e) ? e.outerRight : e.innerLeft - 1);
     }
     for (int i = last; i > middle; --i) // and up the right side to the start
         if (!across(rows[size_t(i)]))
-            rightward(rows[size_t(i)].y, rows[size_t(i)].innerRight + 1, rows[size_t(i)].outerRight);
+            visit(rows[size_t(i)].y, rows[size_t(i)].innerRight + 1, rows[size_t(i)].outerRight);
+}
+
+void walkOutline(const std::vector<EllipseRow>& rows, const std::function<void(int x, int y)>& visit)
+{
+    walkRuns(rows, [&](int y, int from, int to) {
+        for (int x = from, step = to < from ? -1 : 1; x != to + step; x += step)
+            visit(x, y);
+    });
 }
 
 } // namespace classic
