@@ -277,16 +277,27 @@ void wideOutline(const std::vector<EllipseRow>& rows, int width, const RunSink& 
 
 std::vector<EllipseRow> ellipseRows(const QRect& box)
 {
-    // In one quarter, the outline is the pixel nearest the curve in each
-    // column and in each row (an exact tie goes to the centre); mirrored
-    // into the other quarters, and filled between.
+    // In one quarter, the outline takes in each column and in each row the
+    // pixel where (x/a)^2 + (y/b)^2 - 1 is nearest zero (of the two either
+    // side of the curve; an exact tie goes to the centre); mirrored into the
+    // other quarters, and filled between. On flat curves this differs from
+    // the pixel nearest the curve.
     const int w = box.width() - 1, h = box.height() - 1; // the box holds R and B
     const double a = (w - 1) / 2.0, b = (h - 1) / 2.0;
     const double baseX = w % 2 ? 0 : 0.5, baseY = h % 2 ? 0 : 0.5;
     const int columns = int(a - baseX) + 1, rows = int(b - baseY) + 1;
-    auto nearest = [](double v, double base) { return std::max(0, int(std::ceil(v - base - 0.5))); };
-    auto along = [](double t, double radius, double other) {
-        return radius <= 0 ? 0.0 : other * std::sqrt(std::max(0.0, 1 - (t / radius) * (t / radius)));
+    // The offset of the curve squared, v^2, at offset t across.
+    auto alongSquared = [](double t, double radius, double other) {
+        return radius <= 0 ? 0.0 : other * other * std::max(0.0, 1 - (t / radius) * (t / radius));
+    };
+    // Between the offsets t0 <= v < t1 either side of the curve, t1 gives
+    // the smaller |F| when v^2 > (t0^2 + t1^2) / 2.
+    auto nearest = [](double vSquared, double base) {
+        const int below = int(std::floor(std::sqrt(vSquared) - base));
+        if (below < 0)
+            return 0;
+        const double t0 = base + below, t1 = t0 + 1;
+        return vSquared > (t0 * t0 + t1 * t1) / 2 ? below + 1 : below;
     };
     std::vector<int> lo(size_t(rows), columns), hi(size_t(rows), -1);
     auto plot = [&](int k, int j) {
@@ -294,9 +305,9 @@ std::vector<EllipseRow> ellipseRows(const QRect& box)
         hi[size_t(j)] = std::max(hi[size_t(j)], k);
     };
     for (int k = 0; k < columns; ++k)
-        plot(k, std::min(rows - 1, nearest(along(baseX + k, a, b), baseY)));
+        plot(k, std::min(rows - 1, nearest(alongSquared(baseX + k, a, b), baseY)));
     for (int j = 0; j < rows; ++j)
-        plot(std::min(columns - 1, nearest(along(baseY + j, b, a), baseX)), j);
+        plot(std::min(columns - 1, nearest(alongSquared(baseY + j, b, a), baseX)), j);
     // Quarter offsets to pixels: column k lies at centreX +- (baseX + k).
     const int leftOfCentre = box.left() + (w - 1) / 2, rightOfCentre = box.left() + w / 2;
     const int aboveCentre = box.top() + (h - 1) / 2, belowCentre = box.top() + h / 2;
