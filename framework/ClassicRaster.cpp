@@ -252,16 +252,20 @@ void wideOutline(const std::vector<EllipseRow>& rows, int width, const RunSink& 
                 side[size_t(upper.y() + dy - top)].add({upper.x() + r.lo, upper.x() + r.hi});
     };
     // Within a run the steps are level: only the joins between runs count.
-    QPoint start;
+    // The path closes on its first run; a middle row shared by the upper and
+    // lower halves is walked again from its inner end.
+    QPoint start, startInner;
     walkRuns(rows, [&](int y, int from, int to) {
-        if (started)
+        if (started) {
             step(previous, QPoint(from, y));
-        else
+        } else {
             start = QPoint(from, y);
+            startInner = QPoint(to, y);
+        }
         previous = QPoint(to, y);
         started = true;
     });
-    step(previous, start);
+    step(previous, rows.size() % 2 ? startInner : start);
     for (size_t i = 0; i < left.size(); ++i) {
         const int y = top + int(i);
         if (!right[i].empty() && right[i].lo <= left[i].hi + 1) {
