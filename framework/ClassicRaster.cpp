@@ -45,8 +45,9 @@ void thinLine(QPoint from, QPoint to, Dashes& dashes, const RunSink& pen, const 
 
 namespace {
 
+// The columns lo..hi of one row.
 struct Interval {
-    double lo, hi;
+    int lo, hi;
     bool empty() const { return lo > hi; }
     void add(const Interval& o)
     {
@@ -55,7 +56,7 @@ struct Interval {
     }
 };
 
-constexpr Interval None{1e300, -1e300};
+constexpr Interval None{INT_MAX, INT_MIN + 1};
 
 // The body of a wide segment: a parallelogram whose long sides are the
 // segment moved by whole pixels to either side, the near side by half the
@@ -94,7 +95,7 @@ public:
             // The first pixel centre at or right of the edge.
             const long long dy = q.y() - p.y();
             const int x = p.x() - floorDiv(-(long long)(y - p.y()) * (q.x() - p.x()), dy);
-            run.add({double(x), double(x)});
+            run.add({x, x});
         }
         // A row through a corner alone has no pixel in it.
         return run.empty() || run.hi - 1 < run.lo ? None : Interval{run.lo, run.hi - 1};
@@ -119,7 +120,7 @@ void merge(std::vector<Piece>& pieces, const RunSink& sink)
         Interval run = pieces[i++].x;
         while (i < pieces.size() && pieces[i].y == y && pieces[i].x.lo <= run.hi + 1)
             run.hi = std::max(run.hi, pieces[i++].x.hi);
-        sink(y, int(run.lo), int(run.hi));
+        sink(y, run.lo, run.hi);
     }
 }
 
@@ -145,7 +146,7 @@ Dot dot(int width)
     const int top = -(width / 2);
     Dot d{top, {}};
     for (const EllipseRow& row : ellipseRows(QRect(QPoint(top, top), QPoint(top + width, top + width))))
-        d.rows.push_back({double(row.outerLeft), double(row.outerRight)});
+        d.rows.push_back({row.outerLeft, row.outerRight});
     return d;
 }
 
@@ -174,7 +175,7 @@ void widePath(const std::vector<QPoint>& points, int width, bool closed, const R
     }
     if (segments == 1) { // already in order
         for (const Piece& p : pieces)
-            sink(p.y, int(p.x.lo), int(p.x.hi));
+            sink(p.y, p.x.lo, p.x.hi);
         return;
     }
     merge(pieces, sink);
@@ -191,10 +192,10 @@ void wideBox(int l, int t, int r, int b, int width, const RunSink& sink)
             if (const Interval corner = round.at(c, y); !corner.empty())
                 parts[n++] = corner;
         if ((y >= t + lo && y <= t + hi) || (y >= b + lo && y <= b + hi))
-            parts[n++] = {double(l), double(r)};
+            parts[n++] = {l, r};
         if (y >= t && y < b) {
-            parts[n++] = {double(l + lo), double(l + hi)};
-            parts[n++] = {double(r + lo), double(r + hi)};
+            parts[n++] = {l + lo, l + hi};
+            parts[n++] = {r + lo, r + hi};
         }
         for (int i = 1; i < n; ++i) // a handful: sorted in place
             for (int j = i; j > 0 && parts[j].lo < parts[j - 1].lo; --j)
@@ -203,9 +204,34 @@ void wideBox(int l, int t, int r, int b, int width, const RunSink& sink)
             Interval run = parts[i++];
             while (i < n && parts[i].lo <= run.hi + 1)
                 run.hi = std::max(run.hi, parts[i++].hi);
-            sink(y, int(run.lo), int(run.hi));
+            sink(y, run.lo, run.hi);
         }
     }
+}
+
+// Visits the outline a run of one row at a time, in the order walkOutline
+// gives: visit(y, from, to) from one end of the run to the other.
+template <typename Visit>
+void walkRuns(const std::vector<EllipseRow>& rows, Visit&& visit)
+{
+    if (rows.empty())
+        return;
+    auto across = [](const EllipseRow& e) { return e.innerLeft > e.innerRight; };
+    const int middle = int(rows.size() - 1) / 2, last = int(rows.size()) - 1;
+    for (int i = middle; i >= 0; --i) { // up the right side, leftwards along the top
+        const EllipseRow& e = rows[size_t(i)];
+        visit(e.y, e.outerRight, across(e) ? e.outerLeft : e.innerRight + 1);
+    }
+    for (int i = 0; i <= middle; ++i) // down the left side
+        if (!across(rows[size_t(i)]))
+            visit(rows[size_t(i)].y, rows[size_t(i)].innerLeft - 1, rows[size_t(i)].outerLeft);
+    for (int i = middle + 1; i <= last; ++i) { // on down, rightwards along the bottom
+        const EllipseRow& e = rows[size_t(i)];
+        visit(e.y, e.outerLeft, across(e) ? e.outerRight : e.innerLeft - 1);
+    }
+    for (int i = last; i > middle; --i) // and up the right side to the start
+        if (!across(rows[size_t(i)]))
+            visit(rows[size_t(i)].y, rows[size_t(i)].innerRight + 1, rows[size_t(i)].outerRight);
 }
 
 void wideOutline(const std::vector<EllipseRow>& rows, int width, const RunSink& sink)
@@ -232,12 +258,18 @@ void wideOutline(const std::vector<EllipseRow>& rows, int width, const RunSink& 
                 right[y].add({e.innerRight + 1 + dotRow.lo, e.outerRight + dotRow.hi});
         }
     }
-    // The bodies of the two diagonal steps, row by row from the upper pixel.
-    std::vector<Interval> downRight, downLeft;
-    for (int dy = -reach; dy <= reach; ++dy) {
-        downRight.push_back(Body(QPoint(0, 0), QPoint(1, 1), width).row(dy));
-        downLeft.push_back(Body(QPoint(0, 0), QPoint(-1, 1), width).row(dy));
-    }
+    // The bodies of the two diagonal steps, row by row from the upper pixel,
+    // leaving out the rows the dot of either end already covers.
+    auto bodyRows = [&](QPoint to) {
+        const Body body(QPoint(0, 0), to, width);
+        auto inside = [](const Interval& r, const Interval& d) { return !d.empty() && d.lo <= r.lo && r.hi <= d.hi; };
+        std::vector<Piece> pieces;
+        for (int dy = -reach; dy <= reach; ++dy)
+            if (const Interval r = body.row(dy); !r.empty() && !inside(r, round.at({0, 0}, dy)) && !inside(r, round.at(to, dy)))
+                pieces.push_back({dy - top, r});
+        return pieces;
+    };
+    const std::vector<Piece> downRight = bodyRows(QPoint(1, 1)), downLeft = bodyRows(QPoint(-1, 1));
     const int middle = (rows.front().outerLeft + rows.front().outerRight) / 2;
     QPoint previous;
     bool started = false;
@@ -245,11 +277,9 @@ void wideOutline(const std::vector<EllipseRow>& rows, int width, const RunSink& 
         if (std::abs(to.x() - from.x()) != 1 || std::abs(to.y() - from.y()) != 1)
             return;
         const QPoint upper = from.y() < to.y() ? from : to, lower = from.y() < to.y() ? to : from;
-        const std::vector<Interval>& body = lower.x() > upper.x() ? downRight : downLeft;
         std::vector<Interval>& side = upper.x() <= middle ? left : right;
-        for (int dy = -reach; dy <= reach; ++dy)
-            if (const Interval& r = body[size_t(dy + reach)]; !r.empty())
-                side[size_t(upper.y() + dy - top)].add({upper.x() + r.lo, upper.x() + r.hi});
+        for (const Piece& p : lower.x() > upper.x() ? downRight : downLeft)
+            side[size_t(upper.y() + p.y)].add({upper.x() + p.x.lo, upper.x() + p.x.hi});
     };
     // Within a run the steps are level: only the joins between runs count.
     // The path closes on its first run; a middle row shared by the upper and
@@ -273,9 +303,9 @@ void wideOutline(const std::vector<EllipseRow>& rows, int width, const RunSink& 
             right[i] = None;
         }
         if (!left[i].empty())
-            sink(y, int(left[i].lo), int(left[i].hi));
+            sink(y, left[i].lo, left[i].hi);
         if (!right[i].empty())
-            sink(y, int(right[i].lo), int(right[i].hi));
+            sink(y, right[i].lo, right[i].hi);
     }
 }
 
@@ -292,14 +322,13 @@ std::vector<EllipseRow> ellipseRows(const QRect& box)
     const int columns = int(a - baseX) + 1, rows = int(b - baseY) + 1;
     // The offset of the curve squared, v^2, at offset t across.
     auto alongSquared = [](double t, double radius, double other) {
-        return radius <= 0 ? 0.0 : other * other * std::max(0.0, 1 - (t / radius) * (t / radius));
+        return radius <= 0 ? 0.0 : std::max(0.0, other * other - t * t * (other * other) / (radius * radius));
     };
     // Between the offsets t0 <= v < t1 either side of the curve, t1 gives
-    // the smaller |F| when v^2 > (t0^2 + t1^2) / 2.
+    // the smaller |F| when v^2 > (t0^2 + t1^2) / 2. (v - base > -1, so
+    // truncation floors it.)
     auto nearest = [](double vSquared, double base) {
-        const int below = int(std::floor(std::sqrt(vSquared) - base));
-        if (below < 0)
-            return 0;
+        const int below = int(std::sqrt(vSquared) - base);
         const double t0 = base + below, t1 = t0 + 1;
         return vSquared > (t0 * t0 + t1 * t1) / 2 ? below + 1 : below;
     };
@@ -358,28 +387,6 @@ std::vector<EllipseRow> roundRectRows(const QRect& box, int cornerWidth, int cor
     for (int y = std::max(b - ch + ch / 2, t + (ch - 1) / 2 + 1); y < b; ++y)
         fromCorner(y, corner[size_t(y - (b - ch))]);
     return rows;
-}
-
-void walkRuns(const std::vector<EllipseRow>& rows, const std::function<void(int y, int from, int to)>& visit)
-{
-    if (rows.empty())
-        return;
-    auto across = [](const EllipseRow& e) { return e.innerLeft > e.innerRight; };
-    const int middle = int(rows.size() - 1) / 2, last = int(rows.size()) - 1;
-    for (int i = middle; i >= 0; --i) { // up the right side, leftwards along the top
-        const EllipseRow& e = rows[size_t(i)];
-        visit(e.y, e.outerRight, across(e) ? e.outerLeft : e.innerRight + 1);
-    }
-    for (int i = 0; i <= middle; ++i) // down the left side
-        if (!across(rows[size_t(i)]))
-            visit(rows[size_t(i)].y, rows[size_t(i)].innerLeft - 1, rows[size_t(i)].outerLeft);
-    for (int i = middle + 1; i <= last; ++i) { // on down, rightwards along the bottom
-        const EllipseRow& e = rows[size_t(i)];
-        visit(e.y, e.outerLeft, across(e) ? e.outerRight : e.innerLeft - 1);
-    }
-    for (int i = last; i > middle; --i) // and up the right side to the start
-        if (!across(rows[size_t(i)]))
-            visit(rows[size_t(i)].y, rows[size_t(i)].innerRight + 1, rows[size_t(i)].outerRight);
 }
 
 void walkOutline(const std::vector<EllipseRow>& rows, const std::function<void(int x, int y)>& visit)

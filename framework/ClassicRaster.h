@@ -56,9 +56,7 @@ void wideBox(int l, int t, int r, int b, int width, const RunSink& sink);
 void wideOutline(const std::vector<EllipseRow>& rows, int width, const RunSink& sink);
 
 // Visits the outline pixels of those rows in the order a styled pen walks
-// them: from the right end of the upper middle row, anticlockwise; walkRuns
-// visits the same path a run of one row at a time, from one end to the other.
-void walkRuns(const std::vector<EllipseRow>& rows, const std::function<void(int y, int from, int to)>& visit);
+// them: from the right end of the upper middle row, anticlockwise.
 void walkOutline(const std::vector<EllipseRow>& rows, const std::function<void(int x, int y)>& visit);
 
 } // namespace classic
