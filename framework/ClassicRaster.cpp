@@ -154,8 +154,8 @@ void widePath(const std::vector<QPoint>& points, int width, bool closed, const R
 {
     if (points.empty())
         return;
-    // A pen covers y - w/2 .. y + (w-1)/2 across its path: its sides lie half
-    // the width off the path, with a round dot on each point.
+    // Each segment's body, with a round dot on each point; a level pen
+    // covers y - w/2 .. y + (w-1)/2 across its path.
     const Dot round = dot(width);
     const int reach = width / 2 + 2; // the far side may round out by one more
     const size_t n = points.size();
