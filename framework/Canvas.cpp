@@ -189,15 +189,19 @@ constexpr quint32 PenMark = 0xFFFFFF;
 constexpr quint32 BrushMark = 0x808080;
 constexpr quint32 GapMark = 0x404040;
 
-inline quint32 rasterOp(TPenMode mode, quint32 d, quint32 c)
+// Calls paint with the raster operation of the pen mode, a function of the
+// destination and source pixels, so that the pixel loop is compiled once
+// per mode rather than choosing the mode at every pixel.
+template <typename Paint>
+void withRasterOp(TPenMode mode, Paint&& paint)
 {
     switch (mode) {
-    case pmNot: return ~d | 0xFF000000u;
-    case pmMask: return (d & c) | 0xFF000000u;
-    case pmNotXor: return ~(c ^ d) | 0xFF000000u;
+    case pmNot: return paint([](quint32 d, quint32) { return ~d | 0xFF000000u; });
+    case pmMask: return paint([](quint32 d, quint32 c) { return (d & c) | 0xFF000000u; });
+    case pmNotXor: return paint([](quint32 d, quint32 c) { return ~(c ^ d) | 0xFF000000u; });
     case pmCopy: break;
     }
-    return c;
+    paint([](quint32, quint32 c) { return c; });
 }
 
 // The classic pattern lengths of the styled pens, on and off in turn.
@@ -290,22 +294,28 @@ void TCanvas::applyRasterOp(const QRegion& area)
 {
     const quint32 pen = toQColor(Pen.Color).rgb();
     const quint32 brush = toQColor(Brush.Color).rgb();
-    const TPenMode mode = Pen.Mode;
     const bool hatched = Brush.Style != bsSolid && Brush.Style != bsClear;
     const std::array<bool, 64> hatch = hatched ? hatchTile(Brush.Style) : std::array<bool, 64>{};
-    for (const QRect& r : area) {
-        for (int y = r.top(); y <= r.bottom(); ++y) {
-            const auto* marks = reinterpret_cast<const quint32*>(mask_.constScanLine(y));
-            auto* pixels = reinterpret_cast<quint32*>(target_->scanLine(y));
-            const bool* hatchRow = hatch.data() + 8 * (y & 7);
-            for (int x = r.left(); x <= r.right(); ++x) {
-                const quint32 mark = marks[x] & 0xFFFFFF;
-                if (!mark || (mark == BrushMark && hatched && !hatchRow[x & 7]))
-                    continue;
-                pixels[x] = rasterOp(mode, pixels[x], mark == PenMark ? pen : brush);
+    // Row addresses from the start of each bitmap: scanLine() would check
+    // the bitmap is not shared on every row.
+    uchar* const targetBits = target_->bits();
+    const uchar* const maskBits = mask_.constBits();
+    const qsizetype targetStride = target_->bytesPerLine(), maskStride = mask_.bytesPerLine();
+    withRasterOp(Pen.Mode, [&](auto rasterOp) {
+        for (const QRect& r : area) {
+            for (int y = r.top(); y <= r.bottom(); ++y) {
+                const auto* marks = reinterpret_cast<const quint32*>(maskBits + y * maskStride);
+                auto* pixels = reinterpret_cast<quint32*>(targetBits + y * targetStride);
+                const bool* hatchRow = hatch.data() + 8 * (y & 7);
+                for (int x = r.left(); x <= r.right(); ++x) {
+                    const quint32 mark = marks[x] & 0xFFFFFF;
+                    if (!mark || (mark == BrushMark && hatched && !hatchRow[x & 7]))
+                        continue;
+                    pixels[x] = rasterOp(pixels[x], mark == PenMark ? pen : brush);
+                }
             }
         }
-    }
+    });
 }
 
 QRect TCanvas::LineTo(int x, int y)

@@ -1,6 +1,7 @@
 #include "ClassicRaster.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cmath>
 
@@ -44,8 +45,9 @@ void thinLine(QPoint from, QPoint to, Dashes& dashes, const RunSink& pen, const 
 
 namespace {
 
+// The columns lo..hi of one row.
 struct Interval {
-    double lo, hi;
+    int lo, hi;
     bool empty() const { return lo > hi; }
     void add(const Interval& o)
     {
@@ -54,52 +56,53 @@ struct Interval {
     }
 };
 
-constexpr Interval None{1e300, -1e300};
+constexpr Interval None{INT_MAX, INT_MIN + 1};
 
-// The band of half width r along a segment a-b: the pixels whose centres
-// lie within r of the line and project onto the segment. A centre on the
-// band's left or top edge is in, on its right or bottom edge out.
-class Band {
+// The body of a wide segment: a parallelogram whose long sides are the
+// segment moved by whole pixels to either side, the near side by half the
+// pen's width rounded, the far side a whole width, rounded away from the
+// path, beyond it. Measured on the classic pixels, it is always built from
+// the upper end (the left one when level), and holds the pixel centres on
+// its left and upper edges but not those on its right and lower ones.
+class Body {
 public:
-    Band(QPoint a, QPoint b, double r) : a_(a), r_(r)
+    Body(QPoint a, QPoint b, int width)
     {
-        const double dx = b.x() - a.x(), dy = b.y() - a.y();
-        length_ = std::hypot(dx, dy);
-        ux_ = length_ > 0 ? dx / length_ : 0;
-        uy_ = length_ > 0 ? dy / length_ : 0;
+        if (b.y() < a.y() || (b.y() == a.y() && b.x() < a.x()))
+            std::swap(a, b);
+        corners_.fill(a);
+        if (a == b)
+            return;
+        const double length = std::hypot(b.x() - a.x(), b.y() - a.y());
+        const double px = (b.y() - a.y()) / length, py = (a.x() - b.x()) / length;
+        constexpr double Slack = 1e-9; // so that exact values are not rounded up
+        auto nearest = [](double v) { return int(std::floor(v + 0.5 + Slack)); };
+        auto away = [](double v) { return int(std::copysign(std::ceil(std::abs(v) - Slack), v)); };
+        const QPoint near(nearest(-px * width / 2), nearest(-py * width / 2));
+        const QPoint far = near + QPoint(away(px * width), away(py * width));
+        corners_ = {a + near, b + near, b + far, a + far};
     }
 
     Interval row(int y) const
     {
-        constexpr double Bias = 1e-7;
-        if (length_ == 0)
-            return None;
-        const double row = y + 2 * Bias - a_.y();
-        Interval band{-1e300, 1e300};
-        // lo < k * x + c < hi, for x measured from a.
-        auto within = [&](double k, double c, double lo, double hi) {
-            if (k == 0) {
-                if (!(lo < c && c < hi))
-                    band = None;
-                return;
-            }
-            double x1 = (lo - c) / k, x2 = (hi - c) / k;
-            if (x1 > x2)
-                std::swap(x1, x2);
-            band.lo = std::max(band.lo, x1);
-            band.hi = std::min(band.hi, x2);
-        };
-        within(ux_, row * uy_, 0, length_);
-        within(-uy_, row * ux_, -r_, r_);
-        if (band.empty())
-            return None;
-        const double lo = a_.x() + band.lo - Bias, hi = a_.x() + band.hi - Bias;
-        return {std::floor(lo) + 1, std::ceil(hi) - 1};
+        Interval run = None;
+        for (size_t i = 0; i < corners_.size(); ++i) {
+            QPoint p = corners_[i], q = corners_[(i + 1) % corners_.size()];
+            if (p.y() > q.y())
+                std::swap(p, q);
+            if (y < p.y() || y >= q.y())
+                continue;
+            // The first pixel centre at or right of the edge.
+            const long long dy = q.y() - p.y();
+            const int x = p.x() - floorDiv(-(long long)(y - p.y()) * (q.x() - p.x()), dy);
+            run.add({x, x});
+        }
+        // A row through a corner alone has no pixel in it.
+        return run.empty() || run.hi - 1 < run.lo ? None : Interval{run.lo, run.hi - 1};
     }
 
 private:
-    QPoint a_;
-    double r_, length_, ux_, uy_;
+    std::array<QPoint, 4> corners_;
 };
 
 struct Piece {
@@ -117,7 +120,7 @@ void merge(std::vector<Piece>& pieces, const RunSink& sink)
         Interval run = pieces[i++].x;
         while (i < pieces.size() && pieces[i].y == y && pieces[i].x.lo <= run.hi + 1)
             run.hi = std::max(run.hi, pieces[i++].x.hi);
-        sink(y, int(run.lo), int(run.hi));
+        sink(y, run.lo, run.hi);
     }
 }
 
@@ -143,7 +146,7 @@ Dot dot(int width)
     const int top = -(width / 2);
     Dot d{top, {}};
     for (const EllipseRow& row : ellipseRows(QRect(QPoint(top, top), QPoint(top + width, top + width))))
-        d.rows.push_back({double(row.outerLeft), double(row.outerRight)});
+        d.rows.push_back({row.outerLeft, row.outerRight});
     return d;
 }
 
@@ -151,28 +154,28 @@ void widePath(const std::vector<QPoint>& points, int width, bool closed, const R
 {
     if (points.empty())
         return;
-    // A pen covers y - w/2 .. y + (w-1)/2 across its path: its sides lie half
-    // the width off the path, with a round dot on each point.
+    // Each segment's body, with a round dot on each point; a level pen
+    // covers y - w/2 .. y + (w-1)/2 across its path.
     const Dot round = dot(width);
-    const int reach = width / 2 + 1;
+    const int reach = width / 2 + 2; // the far side may round out by one more
     const size_t n = points.size();
     // Each segment with its two round ends is convex: one run a row.
     std::vector<Piece> pieces;
     const size_t segments = n == 1 ? 1 : (closed ? n : n - 1);
     for (size_t i = 0; i < segments; ++i) {
         const QPoint a = points[i], b = points[(i + 1) % n];
-        const Band band(a, b, width / 2.0);
+        const Body body(a, b, width);
         for (int y = std::min(a.y(), b.y()) - reach; y <= std::max(a.y(), b.y()) + reach; ++y) {
             Interval part = round.at(a, y);
             part.add(round.at(b, y));
-            part.add(band.row(y));
+            part.add(body.row(y));
             if (!part.empty())
                 pieces.push_back({y, part});
         }
     }
     if (segments == 1) { // already in order
         for (const Piece& p : pieces)
-            sink(p.y, int(p.x.lo), int(p.x.hi));
+            sink(p.y, p.x.lo, p.x.hi);
         return;
     }
     merge(pieces, sink);
@@ -189,10 +192,10 @@ void wideBox(int l, int t, int r, int b, int width, const RunSink& sink)
             if (const Interval corner = round.at(c, y); !corner.empty())
                 parts[n++] = corner;
         if ((y >= t + lo && y <= t + hi) || (y >= b + lo && y <= b + hi))
-            parts[n++] = {double(l), double(r)};
+            parts[n++] = {l, r};
         if (y >= t && y < b) {
-            parts[n++] = {double(l + lo), double(l + hi)};
-            parts[n++] = {double(r + lo), double(r + hi)};
+            parts[n++] = {l + lo, l + hi};
+            parts[n++] = {r + lo, r + hi};
         }
         for (int i = 1; i < n; ++i) // a handful: sorted in place
             for (int j = i; j > 0 && parts[j].lo < parts[j - 1].lo; --j)
@@ -201,55 +204,133 @@ void wideBox(int l, int t, int r, int b, int width, const RunSink& sink)
             Interval run = parts[i++];
             while (i < n && parts[i].lo <= run.hi + 1)
                 run.hi = std::max(run.hi, parts[i++].hi);
-            sink(y, int(run.lo), int(run.hi));
+            sink(y, run.lo, run.hi);
         }
     }
+}
+
+// Visits the outline a run of one row at a time, in the order walkOutline
+// gives: visit(y, from, to) from one end of the run to the other.
+template <typename Visit>
+void walkRuns(const std::vector<EllipseRow>& rows, Visit&& visit)
+{
+    if (rows.empty())
+        return;
+    auto across = [](const EllipseRow& e) { return e.innerLeft > e.innerRight; };
+    const int middle = int(rows.size() - 1) / 2, last = int(rows.size()) - 1;
+    for (int i = middle; i >= 0; --i) { // up the right side, leftwards along the top
+        const EllipseRow& e = rows[size_t(i)];
+        visit(e.y, e.outerRight, across(e) ? e.outerLeft : e.innerRight + 1);
+    }
+    for (int i = 0; i <= middle; ++i) // down the left side
+        if (!across(rows[size_t(i)]))
+            visit(rows[size_t(i)].y, rows[size_t(i)].innerLeft - 1, rows[size_t(i)].outerLeft);
+    for (int i = middle + 1; i <= last; ++i) { // on down, rightwards along the bottom
+        const EllipseRow& e = rows[size_t(i)];
+        visit(e.y, e.outerLeft, across(e) ? e.outerRight : e.innerLeft - 1);
+    }
+    for (int i = last; i > middle; --i) // and up the right side to the start
+        if (!across(rows[size_t(i)]))
+            visit(rows[size_t(i)].y, rows[size_t(i)].innerRight + 1, rows[size_t(i)].outerRight);
 }
 
 void wideOutline(const std::vector<EllipseRow>& rows, int width, const RunSink& sink)
 {
     if (rows.empty())
         return;
+    // The pen walks the thin outline as a closed path through each of its
+    // pixels: a round dot on every pixel, and a wide segment's body on every
+    // diagonal step (a level or upright step adds nothing to the dots).
     const Dot round = dot(width);
     const int size = int(round.rows.size()), first = rows.front().y, last = rows.back().y;
-    for (int y = first + round.top; y <= last + round.top + size - 1; ++y) {
+    const int reach = width / 2 + 2, top = first - reach;
+    std::vector<Interval> left(size_t(last - first + 1 + 2 * reach), None), right(left);
+    for (int i = 0; i <= last - first; ++i) {
         // The outline is one connected curve on each side, so the dots of
         // each side's pixels join into one run.
-        Interval left = None, right = None;
+        const EllipseRow& e = rows[size_t(i)];
+        const bool across = e.innerLeft > e.innerRight;
         for (int d = 0; d < size; ++d) {
-            const int source = y - round.top - d;
-            if (source < first || source > last)
-                continue;
-            const EllipseRow& e = rows[size_t(source - first)];
             const Interval& dotRow = round.rows[size_t(d)];
-            const bool across = e.innerLeft > e.innerRight;
-            left.add({e.outerLeft + dotRow.lo, (across ? e.outerRight : e.innerLeft - 1) + dotRow.hi});
+            const size_t y = size_t(e.y + round.top + d - top);
+            left[y].add({e.outerLeft + dotRow.lo, (across ? e.outerRight : e.innerLeft - 1) + dotRow.hi});
             if (!across)
-                right.add({e.innerRight + 1 + dotRow.lo, e.outerRight + dotRow.hi});
+                right[y].add({e.innerRight + 1 + dotRow.lo, e.outerRight + dotRow.hi});
         }
-        if (!right.empty() && right.lo <= left.hi + 1) {
-            left.add(right);
-            right = None;
+    }
+    // The bodies of the two diagonal steps, row by row from the upper pixel,
+    // leaving out the rows the dot of either end already covers.
+    auto bodyRows = [&](QPoint to) {
+        const Body body(QPoint(0, 0), to, width);
+        auto inside = [](const Interval& r, const Interval& d) { return !d.empty() && d.lo <= r.lo && r.hi <= d.hi; };
+        std::vector<Piece> pieces;
+        for (int dy = -reach; dy <= reach; ++dy)
+            if (const Interval r = body.row(dy); !r.empty() && !inside(r, round.at({0, 0}, dy)) && !inside(r, round.at(to, dy)))
+                pieces.push_back({dy - top, r});
+        return pieces;
+    };
+    const std::vector<Piece> downRight = bodyRows(QPoint(1, 1)), downLeft = bodyRows(QPoint(-1, 1));
+    const int middle = (rows.front().outerLeft + rows.front().outerRight) / 2;
+    QPoint previous;
+    bool started = false;
+    auto step = [&](QPoint from, QPoint to) {
+        if (std::abs(to.x() - from.x()) != 1 || std::abs(to.y() - from.y()) != 1)
+            return;
+        const QPoint upper = from.y() < to.y() ? from : to, lower = from.y() < to.y() ? to : from;
+        std::vector<Interval>& side = upper.x() <= middle ? left : right;
+        for (const Piece& p : lower.x() > upper.x() ? downRight : downLeft)
+            side[size_t(upper.y() + p.y)].add({upper.x() + p.x.lo, upper.x() + p.x.hi});
+    };
+    // Within a run the steps are level: only the joins between runs count.
+    // The path closes on its first run; a middle row shared by the upper and
+    // lower halves is walked again from its inner end.
+    QPoint start, startInner;
+    walkRuns(rows, [&](int y, int from, int to) {
+        if (started) {
+            step(previous, QPoint(from, y));
+        } else {
+            start = QPoint(from, y);
+            startInner = QPoint(to, y);
         }
-        if (!left.empty())
-            sink(y, int(left.lo), int(left.hi));
-        if (!right.empty())
-            sink(y, int(right.lo), int(right.hi));
+        previous = QPoint(to, y);
+        started = true;
+    });
+    step(previous, rows.size() % 2 ? startInner : start);
+    for (size_t i = 0; i < left.size(); ++i) {
+        const int y = top + int(i);
+        if (!right[i].empty() && right[i].lo <= left[i].hi + 1) {
+            left[i].add(right[i]);
+            right[i] = None;
+        }
+        if (!left[i].empty())
+            sink(y, left[i].lo, left[i].hi);
+        if (!right[i].empty())
+            sink(y, right[i].lo, right[i].hi);
     }
 }
 
 std::vector<EllipseRow> ellipseRows(const QRect& box)
 {
-    // In one quarter, the outline is the pixel nearest the curve in each
-    // column and in each row (an exact tie goes to the centre); mirrored
-    // into the other quarters, and filled between.
+    // In one quarter, the outline takes in each column and in each row the
+    // pixel where (x/a)^2 + (y/b)^2 - 1 is nearest zero (of the two either
+    // side of the curve; an exact tie goes to the centre); mirrored into the
+    // other quarters, and filled between. On flat curves this differs from
+    // the pixel nearest the curve.
     const int w = box.width() - 1, h = box.height() - 1; // the box holds R and B
     const double a = (w - 1) / 2.0, b = (h - 1) / 2.0;
     const double baseX = w % 2 ? 0 : 0.5, baseY = h % 2 ? 0 : 0.5;
     const int columns = int(a - baseX) + 1, rows = int(b - baseY) + 1;
-    auto nearest = [](double v, double base) { return std::max(0, int(std::ceil(v - base - 0.5))); };
-    auto along = [](double t, double radius, double other) {
-        return radius <= 0 ? 0.0 : other * std::sqrt(std::max(0.0, 1 - (t / radius) * (t / radius)));
+    // The offset of the curve squared, v^2, at offset t across.
+    auto alongSquared = [](double t, double radius, double other) {
+        return radius <= 0 ? 0.0 : std::max(0.0, other * other - t * t * (other * other) / (radius * radius));
+    };
+    // Between the offsets t0 <= v < t1 either side of the curve, t1 gives
+    // the smaller |F| when v^2 > (t0^2 + t1^2) / 2. (v - base > -1, so
+    // truncation floors it.)
+    auto nearest = [](double vSquared, double base) {
+        const int below = int(std::sqrt(vSquared) - base);
+        const double t0 = base + below, t1 = t0 + 1;
+        return vSquared > (t0 * t0 + t1 * t1) / 2 ? below + 1 : below;
     };
     std::vector<int> lo(size_t(rows), columns), hi(size_t(rows), -1);
     auto plot = [&](int k, int j) {
@@ -257,9 +338,9 @@ std::vector<EllipseRow> ellipseRows(const QRect& box)
         hi[size_t(j)] = std::max(hi[size_t(j)], k);
     };
     for (int k = 0; k < columns; ++k)
-        plot(k, std::min(rows - 1, nearest(along(baseX + k, a, b), baseY)));
+        plot(k, std::min(rows - 1, nearest(alongSquared(baseX + k, a, b), baseY)));
     for (int j = 0; j < rows; ++j)
-        plot(std::min(columns - 1, nearest(along(baseY + j, b, a), baseX)), j);
+        plot(std::min(columns - 1, nearest(alongSquared(baseY + j, b, a), baseX)), j);
     // Quarter offsets to pixels: column k lies at centreX +- (baseX + k).
     const int leftOfCentre = box.left() + (w - 1) / 2, rightOfCentre = box.left() + w / 2;
     const int aboveCentre = box.top() + (h - 1) / 2, belowCentre = box.top() + h / 2;
@@ -310,32 +391,10 @@ std::vector<EllipseRow> roundRectRows(const QRect& box, int cornerWidth, int cor
 
 void walkOutline(const std::vector<EllipseRow>& rows, const std::function<void(int x, int y)>& visit)
 {
-    if (rows.empty())
-        return;
-    auto across = [](const EllipseRow& e) { return e.innerLeft > e.innerRight; };
-    auto leftward = [&](int y, int from, int to) {
-        for (int x = from; x >= to; --x)
+    walkRuns(rows, [&](int y, int from, int to) {
+        for (int x = from, step = to < from ? -1 : 1; x != to + step; x += step)
             visit(x, y);
-    };
-    auto rightward = [&](int y, int from, int to) {
-        for (int x = from; x <= to; ++x)
-            visit(x, y);
-    };
-    const int middle = int(rows.size() - 1) / 2, last = int(rows.size()) - 1;
-    for (int i = middle; i >= 0; --i) { // up the right side, leftwards along the top
-        const EllipseRow& e = rows[size_t(i)];
-        leftward(e.y, e.outerRight, across(e) ? e.outerLeft : e.innerRight + 1);
-    }
-    for (int i = 0; i <= middle; ++i) // down the left side
-        if (!across(rows[size_t(i)]))
-            leftward(rows[size_t(i)].y, rows[size_t(i)].innerLeft - 1, rows[size_t(i)].outerLeft);
-    for (int i = middle + 1; i <= last; ++i) { // on down, rightwards along the bottom
-        const EllipseRow& e = rows[size_t(i)];
-        rightward(e.y, e.outerLeft, across(e) ? e.outerRight : e.innerLeft - 1);
-    }
-    for (int i = last; i > middle; --i) // and up the right side to the start
-        if (!across(rows[size_t(i)]))
-            rightward(rows[size_t(i)].y, rows[size_t(i)].innerRight + 1, rows[size_t(i)].outerRight);
+    });
 }
 
 } // namespace classic

@@ -32,8 +32,8 @@ private:
 // pattern pixels and gap for the gaps of a styled pen.
 void thinLine(QPoint from, QPoint to, Dashes& dashes, const RunSink& pen, const RunSink& gap);
 
-// The pixels within half the pen width of a path, with round ends and joins:
-// a wide line, or a closed outline when closed is set.
+// The pixels a wide pen covers along a path, with round ends and joins: a
+// wide line, or a closed outline when closed is set.
 void widePath(const std::vector<QPoint>& points, int width, bool closed, const RunSink& sink);
 
 // The rows of an ellipse filling the box (L, T, R, B) over L..R-1, T..B-1:
@@ -51,8 +51,8 @@ std::vector<EllipseRow> roundRectRows(const QRect& box, int cornerWidth, int cor
 // The pixels a wide pen covers round a box whose thin outline runs through
 // columns l and r and rows t and b.
 void wideBox(int l, int t, int r, int b, int width, const RunSink& sink);
-// The pixels a wide pen covers along a thin outline given by those rows: a
-// round dot on each of its pixels.
+// The pixels a wide pen covers along a thin outline given by those rows,
+// walked as a closed wide path through each of its pixels.
 void wideOutline(const std::vector<EllipseRow>& rows, int width, const RunSink& sink);
 
 // Visits the outline pixels of those rows in the order a styled pen walks

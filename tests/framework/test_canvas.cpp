@@ -98,6 +98,29 @@ private slots:
         QCOMPARE(at(image, 20, 5), clWhite);
     }
 
+    // A wide line is the same band of pixels whichever end the drag began at,
+    // at any slope; its far side rounds outwards, never onto the path.
+    void wideLineIsTheSameWhicheverWayItIsDrawn()
+    {
+        const QList<QLine> lines = {{20, 30, 140, 90}, {60, 10, 90, 110}, {80, 60, 10, 85},
+                                    {-20, 100, 180, 20}, {80, 60, 120, 100}, {20, 60, 140, 60}};
+        for (int width : {2, 3, 5, 8, 15}) {
+            for (const QLine& line : lines) {
+                QImage forward = filled(160, 120, clWhite), backward = forward;
+                TCanvas a(&forward), b(&backward);
+                a.Pen.Width = b.Pen.Width = width;
+                a.MoveTo(line.x1(), line.y1());
+                a.LineTo(line.x2(), line.y2());
+                b.MoveTo(line.x2(), line.y2());
+                b.LineTo(line.x1(), line.y1());
+                QVERIFY2(forward == backward, qPrintable(QStringLiteral("width %1 from %2,%3").arg(width)
+                                                             .arg(line.x1()).arg(line.y1())));
+                const QPoint middle = (line.p1() + line.p2()) / 2;
+                QCOMPARE(at(forward, middle.x(), middle.y()), clBlack);
+            }
+        }
+    }
+
     void rectangleCoversLeftTopButNotRightBottom()
     {
         QImage image = filled(30, 30, clWhite);
