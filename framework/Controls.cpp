@@ -365,6 +365,13 @@ void TLabel::SetTransparent(bool transparent)
 void TLabel::refresh()
 {
     applyFont(this, font_, font_.Color);
+    const qreal ratio = devicePixelRatioF();
+    if (DevicePixels && ratio != 1) {
+        // A point size, as a pixel size of a window's coordinates has no fractions.
+        QFont f = font();
+        f.setPointSizeF(f.pixelSize() / ratio * 72 / logicalDpiY());
+        setFont(f);
+    }
     if (transparent_) {
         setAutoFillBackground(false);
     } else {

@@ -158,6 +158,9 @@ public:
     bool Transparent() const { return transparent_; }
     void SetTransparent(bool transparent);
     bool AutoSize = true;
+    // Font heights in the screen's device pixels, for a label that is printed
+    // into the snapshot; set before the font.
+    bool DevicePixels = false;
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;

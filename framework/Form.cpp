@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QScreen>
+#include <QtMath>
 
 TForm::TForm(QWidget* owner) : TControl(owner, Qt::Window)
 {
@@ -74,6 +75,12 @@ QRect DevicePixels(const QWidget* window, const QRect& area)
 {
     const qreal ratio = window->devicePixelRatioF();
     return QRect((QPointF(area.topLeft()) * ratio).toPoint(), (QSizeF(area.size()) * ratio).toSize());
+}
+
+QSize LogicalSize(const QWidget* window, const QSize& devicePixels)
+{
+    const qreal ratio = window->devicePixelRatioF();
+    return QSize(qCeil(devicePixels.width() / ratio), qCeil(devicePixels.height() / ratio));
 }
 
 namespace {

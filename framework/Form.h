@@ -16,6 +16,9 @@ enum TFormBorderStyle { bsNone, bsSingle, bsDialog };
 QRect DesktopBounds();
 // A rectangle of a window's coordinates in the screen's device pixels.
 QRect DevicePixels(const QWidget* window, const QRect& area);
+// The size in a window's coordinates that covers the given device pixels,
+// rounded up so none of them is cut off.
+QSize LogicalSize(const QWidget* window, const QSize& devicePixels);
 
 class TForm : public TControl<QWidget> {
 public:

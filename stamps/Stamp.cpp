@@ -27,7 +27,9 @@ TfStamp::TfStamp(QWidget* owner) : TForm(owner)
     SetBorderStyle(bsNone);
     SetStayOnTop(true);
     CloseOnEscape = true;
-    resize(184, 132);
+    // The stamp covers this many pixels of the snapshot, whatever the
+    // desktop's scale.
+    resize(LogicalSize(this, QSize(184, 132)));
     setCursor(Qt::DragMoveCursor);
     Image1 = new TImage(this, 0, 0, 184, 132);
     Image1->AlignClient();

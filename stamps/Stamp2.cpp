@@ -29,6 +29,8 @@ TfStamp2::TfStamp2(QWidget* owner) : TForm(owner)
     Shape1->SetBrush(TBrush{clWhite, bsSolid});
     Shape1->SetPen(TPen{clBlack, 1, psSolid, pmCopy});
     lText = new TLabel(this, QStringLiteral("Text"), 0, 0);
+    // The banner's letters are as tall in the snapshot as the text tool's.
+    lText->DevicePixels = true;
     lText->SetColor(clWhite);
     TFont font{QStringLiteral("Arial"), 48, clRed, 0};
     font.SetHeight(-64);

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QScopedValueRollback>
 #include <QtAlgorithms>
+#include <QtMath>
 #include <algorithm>
 #include <vector>
 
@@ -137,6 +138,39 @@ void scanRow(const std::vector<quint64>& bits, int width, int y, OutlineBuilder&
     builder.EndRow();
 }
 
+// The pixels of an RGB32 picture that differ from the transparent colour.
+QRegion outlineWithout(const QImage& pixels, QRgb transparent, int* runCount)
+{
+    const int width = pixels.width();
+    const int height = pixels.height();
+    OutlineBuilder builder(width, height);
+    std::vector<quint64> bits((size_t(width) + 63) / 64);
+    for (int y = 0; y < height; ++y) {
+        markOpaque(reinterpret_cast<const QRgb*>(pixels.constScanLine(y)), width, transparent, bits);
+        scanRow(bits, width, y, builder);
+    }
+    if (runCount)
+        *runCount = builder.Runs();
+    return builder.Region();
+}
+
+// The pixels of a window's coordinates that an outline in device pixels
+// touches. Qt masks whole pixels of the window's coordinates, so where the two
+// grids do not line up the mask is rounded out: no pixel of the picture is
+// ever cut off, at the price of at most one device pixel of its background
+// beside an edge.
+QRegion coveringOutline(const QRegion& devicePixels, qreal ratio, const QSize& size)
+{
+    QImage covered(size, QImage::Format_RGB32);
+    covered.fill(Qt::black);
+    QPainter painter(&covered);
+    const auto down = [ratio](const QPoint& device) { return QPoint(qFloor(device.x() / ratio), qFloor(device.y() / ratio)); };
+    for (const QRect& r : devicePixels)
+        painter.fillRect(QRect(down(r.topLeft()), down(r.bottomRight())), Qt::white);
+    painter.end();
+    return outlineWithout(covered, qRgb(0, 0, 0) & colourBits, nullptr);
+}
+
 } // namespace
 
 QRegion outlineOf(const QImage& sampled, int* runCount)
@@ -147,18 +181,8 @@ QRegion outlineOf(const QImage& sampled, int* runCount)
         return QRegion();
     const bool direct = sampled.format() == QImage::Format_RGB32 || sampled.format() == QImage::Format_ARGB32;
     const QImage pixels = direct ? sampled : sampled.convertToFormat(QImage::Format_RGB32);
-    const int width = pixels.width();
-    const int height = pixels.height();
-    const QRgb transparent = reinterpret_cast<const QRgb*>(pixels.constScanLine(height - 1))[0] & colourBits;
-    OutlineBuilder builder(width, height);
-    std::vector<quint64> bits((size_t(width) + 63) / 64);
-    for (int y = 0; y < height; ++y) {
-        markOpaque(reinterpret_cast<const QRgb*>(pixels.constScanLine(y)), width, transparent, bits);
-        scanRow(bits, width, y, builder);
-    }
-    if (runCount)
-        *runCount = builder.Runs();
-    return builder.Region();
+    const QRgb bottomLeft = reinterpret_cast<const QRgb*>(pixels.constScanLine(pixels.height() - 1))[0];
+    return outlineWithout(pixels, bottomLeft & colourBits, runCount);
 }
 
 QImage samplePicture(const QImage& picture, const QSize& size)
@@ -235,14 +259,18 @@ void TBMShapedForm::PictureUpdate(QObject*)
         return;
     QScopedValueRollback<bool> guard(updating_, true);
     FRegion.reset();
+    shown_ = QImage();
     QWidget* form = parentWidget();
+    // Pictures and outlines are in device pixels: on a scaled desktop a
+    // picture is shown one to one, not enlarged by the desktop's factor.
     if (AutoSize && form && !Picture.Empty()) {
-        form->resize(Picture.Width(), Picture.Height());
+        form->resize(LogicalSize(form, Picture.Bitmap().size()));
         FImageWidth = Picture.Width();
         FImageHeight = Picture.Height();
     } else {
-        FImageWidth = Width();
-        FImageHeight = Height();
+        const QSize device = ::DevicePixels(this, rect()).size();
+        FImageWidth = device.width();
+        FImageHeight = device.height();
     }
     sampledAutoSize_ = AutoSize;
     ObtainRegion();
@@ -261,8 +289,15 @@ void TBMShapedForm::ObtainRegion()
     OldFHeight = FImageHeight;
     if (FImageWidth <= 0 || FImageHeight <= 0)
         return;
-    FOffset = form->isWindow() ? clientAreaOffset(form->geometry(), form->frameGeometry()) : QPoint();
-    FRegion = outlineOf(samplePicture(Picture.Bitmap(), QSize(FImageWidth, FImageHeight)));
+    const qreal ratio = form->devicePixelRatioF();
+    FOffset = form->isWindow() ? clientAreaOffset(form->geometry(), form->frameGeometry()) * ratio : QPoint();
+    const QImage sampled = samplePicture(Picture.Bitmap(), QSize(FImageWidth, FImageHeight));
+    FRegion = outlineOf(sampled);
+    if (ratio != 1) {
+        // Shown as sampled, so what is shown matches the outline pixel for pixel.
+        shown_ = sampled;
+        shown_.setDevicePixelRatio(ratio);
+    }
     if (!FOffset.isNull())
         FRegion->translate(FOffset);
     OSOwned = false;
@@ -279,8 +314,10 @@ void TBMShapedForm::RefreshForm()
         form->setMask(QRegion(form->rect()));
     } else {
         // The outline is kept as a window region, frame included; Qt masks
-        // the client area only.
-        form->setMask(FRegion->translated(-FOffset));
+        // the client area only, in the window's coordinates.
+        const QRegion outline = FRegion->translated(-FOffset);
+        const qreal ratio = form->devicePixelRatioF();
+        form->setMask(ratio == 1 ? outline : coveringOutline(outline, ratio, form->size()));
     }
     OSOwned = true;
     update();
@@ -331,6 +368,10 @@ void TBMShapedForm::paintEvent(QPaintEvent* event)
 {
     if (!Picture.Empty() && keepSizingExclusive())
         resampleLater();
+    if (!shown_.isNull() && shown_.devicePixelRatio() == devicePixelRatioF()) {
+        QPainter(this).drawImage(QPoint(0, 0), shown_);
+        return;
+    }
     TImage::paintEvent(event);
 }
 

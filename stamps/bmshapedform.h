@@ -28,6 +28,7 @@ public:
 
     // The form's client area takes the picture's size and the outline is
     // sampled at it; otherwise the outline is sampled at the control's size.
+    // Both sizes are in device pixels.
     bool AutoSize = false;
     void SetAutoSize(bool autoSize);
     bool Moveable() const { return FMoveable; }
@@ -50,7 +51,7 @@ public:
     bool ButtonHeld() const { return InMove; }
     int ImageWidth() const { return FImageWidth; }
     int ImageHeight() const { return FImageHeight; }
-    // The outline in the parent window's coordinates, frame included, or none.
+    // The outline in the parent window's device pixels, frame included, or none.
     const std::optional<QRegion>& Region() const { return FRegion; }
     // The parent window holds the outline last computed.
     bool RegionHandedOver() const { return OSOwned; }
@@ -87,6 +88,9 @@ private:
     int OldFHeight = 0;
     bool OSOwned = false;
     std::optional<QRegion> FRegion;
+    // On a scaled desktop: the picture as sampled for the outline, shown one
+    // to one in device pixels.
+    QImage shown_;
     QPoint FOffset;
     bool sampledAutoSize_ = false;
     bool updating_ = false;

@@ -1,5 +1,6 @@
 // End to end: the built program on a real X server, used with the real
 // mouse and keyboard, its windows and files checked as a user would.
+#include "Controls.h"
 #include "Harness.h"
 #include "IniFile.h"
 #include "Picture.h"
@@ -595,11 +596,15 @@ private slots:
         QVERIFY(near(grabScreen().pixel(from), lime, 0));
 
         // The stamp above the surface, dragged and printed where it is let go.
+        const QImage unstamped = grabScreen();
         click(onFullBar(1108, 22)); // the stamp button
         const QString stampWindow = findWindow(QStringLiteral("icon - Form"));
         QVERIFY(!stampWindow.isEmpty());
         pause(400);
         const QRect stamp = windowGeometry(stampWindow);
+        // As many pixels of the snapshot as at any scale, cut to the arrow.
+        QCOMPARE(stamp.size(), QSize(184, 132));
+        const QImage stampUp = grabScreen();
         const QPoint by(-150 * scale, 100 * scale);
         drag(stamp.center(), {stamp.center() + by / 2, stamp.center() + by});
         pause(600);
@@ -609,6 +614,47 @@ private slots:
         for (const QPoint& at : {stamp.center(), stamp.center() + QPoint(20, 0), stamp.center() - QPoint(20, 0)})
             blue += qBlue(stamped.pixel(at + by)) > 150 && qRed(stamped.pixel(at + by)) < 120;
         QCOMPARE(blue, 3); // the arrow's middle
+        // Printed as it was shown, pixel for pixel, where nothing of the
+        // program lies above the picture.
+        const QRect setupAround = setup.adjusted(-50, -50, 50, 50);
+        int shownPixels = 0, misprinted = 0;
+        for (int y = stamp.top(); y <= stamp.bottom(); ++y)
+            for (int x = stamp.left(); x <= stamp.right(); ++x) {
+                const QPoint at(x, y);
+                if (stampUp.pixel(at) == unstamped.pixel(at) || setupAround.contains(at) || setupAround.contains(at + by))
+                    continue;
+                ++shownPixels;
+                misprinted += stamped.pixel(at + by) != stampUp.pixel(at);
+            }
+        QVERIFY2(shownPixels > 400 && shownPixels < 184 * 132 * 3 / 4, qPrintable(QString::number(shownPixels)));
+        QCOMPARE(misprinted, 0);
+
+        // The banner's letters as tall on the picture as at any scale.
+        const QImage noBanner = grabScreen();
+        click(onFullBar(924, 22)); // the banner button
+        const QString bannerWindow = findWindow(QStringLiteral("fStamp2"));
+        QVERIFY(!bannerWindow.isEmpty());
+        pause(500);
+        const QRect banner = windowGeometry(bannerWindow);
+        // (The text and font settings' defaults; letters laid out at half
+        // size come out a little wider.)
+        TLabel unscaled(nullptr, QStringLiteral(" Type text here"), 0, 0);
+        unscaled.SetFont(TFont{QStringLiteral("Arial"), 10, 128, 0});
+        QVERIFY2(qAbs(banner.width() - unscaled.width()) <= unscaled.width() / 10 &&
+                     qAbs(banner.height() - unscaled.height()) <= 2,
+                 qPrintable(QStringLiteral("%1x%2, not %3x%4")
+                                .arg(banner.width())
+                                .arg(banner.height())
+                                .arg(unscaled.width())
+                                .arg(unscaled.height())));
+        // Let go where it shows, it closes.
+        const QImage bannerUp = grabScreen();
+        QPoint onBanner = banner.center();
+        for (int x = banner.left(); x <= banner.right() && onBanner == banner.center(); ++x)
+            if (bannerUp.pixel(x, banner.center().y()) != noBanner.pixel(x, banner.center().y()))
+                onBanner = QPoint(x, banner.center().y());
+        click(onBanner);
+        QVERIFY(findWindow(QStringLiteral("fStamp2"), 500).isEmpty());
 
         click(onFullBar(49, 20)); // "Remove"
         QVERIFY(findWindow(QStringLiteral("fViewer"), 1000).isEmpty());
