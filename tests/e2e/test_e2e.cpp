@@ -530,6 +530,13 @@ private slots:
         const QRect monitor = QGuiApplication::screenAt(compact.center())->geometry();
         QCOMPARE(bar, QRect(monitor.left(), area.intersected(monitor).bottom() + 1 - 43 * scale, monitor.width(), 43 * scale));
         const auto onFullBar = [&](int x, int y) { return bar.topLeft() + QPoint(x, y) * scale; };
+        // Opens a floating window with a button of the full bar; where it lies, or nothing.
+        const auto openFromBar = [&](int x, const QString& title, int settleMs) {
+            click(onFullBar(x, 22));
+            const QString id = findWindow(title);
+            pause(settleMs);
+            return id.isEmpty() ? QRect() : windowGeometry(id);
+        };
         click(onFullBar(453, 20)); // "Setup"
         const QString setupWindow = findWindow(QStringLiteral("Setup"));
         QVERIFY(!setupWindow.isEmpty());
@@ -597,11 +604,8 @@ private slots:
 
         // The stamp above the surface, dragged and printed where it is let go.
         const QImage unstamped = grabScreen();
-        click(onFullBar(1108, 22)); // the stamp button
-        const QString stampWindow = findWindow(QStringLiteral("icon - Form"));
-        QVERIFY(!stampWindow.isEmpty());
-        pause(400);
-        const QRect stamp = windowGeometry(stampWindow);
+        const QRect stamp = openFromBar(1108, QStringLiteral("icon - Form"), 400); // the stamp button
+        QVERIFY(stamp.isValid());
         // As many pixels of the snapshot as at any scale, cut to the arrow.
         QCOMPARE(stamp.size(), QSize(184, 132));
         const QImage stampUp = grabScreen();
@@ -631,11 +635,8 @@ private slots:
 
         // The banner's letters as tall on the picture as at any scale.
         const QImage noBanner = grabScreen();
-        click(onFullBar(924, 22)); // the banner button
-        const QString bannerWindow = findWindow(QStringLiteral("fStamp2"));
-        QVERIFY(!bannerWindow.isEmpty());
-        pause(500);
-        const QRect banner = windowGeometry(bannerWindow);
+        const QRect banner = openFromBar(924, QStringLiteral("fStamp2"), 500); // the banner button
+        QVERIFY(banner.isValid());
         // (The text and font settings' defaults; letters laid out at half
         // size come out a little wider.)
         TLabel unscaled(nullptr, QStringLiteral(" Type text here"), 0, 0);
