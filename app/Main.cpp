@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "Exceptions.h"
 #include "FileIO.h"
+#include "FontStyles.h"
 #include "Glyphs.h"
 #include "Gpshape.h"
 #include "Help.h"
@@ -147,8 +148,8 @@ TfMain::TfMain(const QString& programDir, QWidget* owner) : TForm(owner)
     setWindowIcon(QIcon(QPixmap::fromImage(Glyphs::AppIcon())));
     createControls();
     SysInfo1 = new TSysInfo(this);
-    OnShow = [this](QObject* s) { FormShow(s); };
-    OnClose = [this](QObject* s, TCloseAction& a) { FormClose(s, a); };
+    Wire(OnShow, this, &TfMain::FormShow);
+    Wire(OnClose, this, &TfMain::FormClose);
     FormCreate(this);
 }
 
@@ -227,20 +228,20 @@ void TfMain::createControls()
     btnSnapShot->SetBold(true);
     btnSnapShot->SetFontColor(clMaroon);
     btnSnapShot->SetGlyph(Glyphs::Capture());
-    btnSnapShot->OnClick = [this](QObject* s) { btnSnapShotClick(s); };
+    Wire(btnSnapShot->OnClick, this, &TfMain::btnSnapShotClick);
     btnPanel = new TBitBtn(this, QStringLiteral("Tool Bar"), 112, 8, 81, 25);
     btnPanel->SetGlyph(Glyphs::ToolBar());
-    btnPanel->OnClick = [this](QObject* s) { btnPanelClick(s); };
+    Wire(btnPanel->OnClick, this, &TfMain::btnPanelClick);
     btnQuit = new TBitBtn(this, QStringLiteral("&Quit"), 216, 8, 83, 25);
     btnQuit->SetGlyph(Glyphs::Quit());
-    btnQuit->OnClick = [this](QObject* s) { btnQuitClick(s); };
+    Wire(btnQuit->OnClick, this, &TfMain::btnQuitClick);
     CancelButton = btnQuit;
     btnErase = new TBitBtn(this, QStringLiteral("Clear"), 328, 8, 75, 25);
     btnErase->SetGlyph(Glyphs::Clear());
-    btnErase->OnClick = [this](QObject* s) { btnEraseClick(s); };
+    Wire(btnErase->OnClick, this, &TfMain::btnEraseClick);
     btnSetup = new TBitBtn(this, QStringLiteral("Setup"), 416, 8, 75, 25);
     btnSetup->SetGlyph(Glyphs::Setup());
-    btnSetup->OnClick = [this](QObject* s) { btnSetupClick(s); };
+    Wire(btnSetup->OnClick, this, &TfMain::btnSetupClick);
     createToolControls();
     createTextControls();
     setUpHelp();
@@ -259,10 +260,10 @@ void TfMain::createToolControls()
     sScribble = indicatorShape(this, 508, 33, stRoundSquare, true);
     btnScribble = toolButton(this, 513, Glyphs::Tool::Scribble);
     btnScribble->SetDown(true);
-    btnScribble->OnClick = [this](QObject* s) { btnScribbleClick(s); };
+    Wire(btnScribble->OnClick, this, &TfMain::btnScribbleClick);
     sLine = indicatorShape(this, 548, 33, stSquare, false);
     btnLine = toolButton(this, 552, Glyphs::Tool::Line);
-    btnLine->OnClick = [this](QObject* s) { btnLineClick(s); };
+    Wire(btnLine->OnClick, this, &TfMain::btnLineClick);
     lHighlight = new TLabel(this, QStringLiteral(" Highlight "), 576, 2, 70, 20);
     lHighlight->SetFont(TFont{QStringLiteral("MS Sans Serif"), 12, clWhite, 0});
     lHighlight->SetTransparent(true);
@@ -276,11 +277,11 @@ void TfMain::createToolControls()
     sRoundRect = indicatorShape(this, 692, 33, stRoundSquare, false);
     sEllipse = indicatorShape(this, 724, 33, stRoundSquare, false);
     btnRectangle = toolButton(this, 664, Glyphs::Tool::Rectangle);
-    btnRectangle->OnClick = [this](QObject* s) { btnRectangleClick(s); };
+    Wire(btnRectangle->OnClick, this, &TfMain::btnRectangleClick);
     btnRoundRect = toolButton(this, 696, Glyphs::Tool::RoundRect);
-    btnRoundRect->OnClick = [this](QObject* s) { btnRoundRectClick(s); };
+    Wire(btnRoundRect->OnClick, this, &TfMain::btnRoundRectClick);
     btnEllipse = toolButton(this, 728, Glyphs::Tool::Ellipse);
-    btnEllipse->OnClick = [this](QObject* s) { btnEllipseClick(s); };
+    Wire(btnEllipse->OnClick, this, &TfMain::btnEllipseClick);
     Shape1 = new TShape(this, 760, 8, 49, 25);
     Shape1->SetPen(TPen{clLime, 4, psSolid, pmCopy});
     Shape1->SetBrush(TBrush{clWhite, bsClear});
@@ -292,7 +293,7 @@ void TfMain::createTextControls()
     Bevel3 = frameBevel(this, 824, 257);
     sText = indicatorShape(this, 828, 29, stRoundSquare, false);
     btnText = toolButton(this, 830, Glyphs::Tool::Text);
-    btnText->OnClick = [this](QObject* s) { btnTextClick(s); };
+    Wire(btnText->OnClick, this, &TfMain::btnTextClick);
     sTablet = new TShape(this, 864, 3, 33, 37, stRoundRect);
     sTablet->SetPen(TPen{clWhite, 1, psSolid, pmCopy});
     sTablet->SetBrush(TBrush{clWhite, bsSolid});
@@ -300,23 +301,23 @@ void TfMain::createTextControls()
     ckboxTablet->SetColor(clGray);
     lTablet = new TLabel(this, QStringLiteral("Tablet"), 864, 24, 30, 13);
     lTablet->SetTransparent(true);
-    lTablet->OnClick = [this](QObject* s) { lTabletClick(s); };
+    Wire(lTablet->OnClick, this, &TfMain::lTabletClick);
     sText2 = indicatorShape(this, 908, 29, stRoundSquare, false);
     btnText2 = new TSpeedButton(this, 912, 10);
     btnText2->SetGlyph(Glyphs::ToolGlyph(Glyphs::Tool::Banner));
-    btnText2->OnClick = [this](QObject* s) { btnText2Click(s); };
+    Wire(btnText2->OnClick, this, &TfMain::btnText2Click);
     eText = new TEdit(this, 944, 6, 129, 32);
     eText->SetColor(clSilver);
     eText->SetFont(TFont{QStringLiteral("MS Sans Serif"), 14, clBlack, fsBold});
     eText->SetEnabled(false);
-    eText->OnChange = [this](QObject* s) { eTextChange(s); };
-    eText->OnEnter = [this](QObject* s) { eTextEnter(s); };
+    Wire(eText->OnChange, this, &TfMain::eTextChange);
+    Wire(eText->OnEnter, this, &TfMain::eTextEnter);
 
     Bevel4 = frameBevel(this, 1088, 97);
     sIcon = indicatorShape(this, 1092, 33, stRoundSquare, false);
     sbtnIcon = toolButton(this, 1096, Glyphs::Tool::Stamp);
     sbtnIcon->SetFont(TFont{QStringLiteral("Arial"), 8, clBlack, fsBold});
-    sbtnIcon->OnClick = [this](QObject* s) { sbtnIconClick(s); };
+    Wire(sbtnIcon->OnClick, this, &TfMain::sbtnIconClick);
     Image1 = new TImage(this, 1136, 6, 41, 32);
     Image1->Center = true;
     Image1->SetStretch(true);
@@ -773,79 +774,86 @@ void TfMain::btnQuitClick(QObject*)
 
 // ---- Tool selection
 
+namespace {
 
-void TfMain::btnScribbleClick(QObject*)
+// The line tools draw with the pen alone, the box tools with pen and fill,
+// the text tool with the font.
+enum class ToolKind { Line, Box, Text };
+
+struct Tool {
+    int mode;
+    ToolKind kind;
+    TDrawingTool drawing;
+    TSpeedButton* TfMain::*button;
+    TShape* TfMain::*indicator;
+    void (TfMain::*handler)(QObject*);
+    // The bar's preview that shows the tool's pen or fill, if any.
+    TShape* TfMain::*preview = nullptr;
+    // The box tools' figures on the setup dialog's preview and on the bar's.
+    TShapeType setupShape = stRectangle, barShape = stRectangle;
+};
+
+const Tool Tools[] = {
+    {1, ToolKind::Line, dtScribble, &TfMain::btnScribble, &TfMain::sScribble, &TfMain::btnScribbleClick,
+     &TfMain::shapePen},
+    {2, ToolKind::Line, dtLine, &TfMain::btnLine, &TfMain::sLine, &TfMain::btnLineClick, &TfMain::shapePen},
+    {3, ToolKind::Box, dtRectangle, &TfMain::btnRectangle, &TfMain::sRectangle, &TfMain::btnRectangleClick,
+     &TfMain::Shape1, stRectangle, stRectangle},
+    {4, ToolKind::Box, dtRoundRect, &TfMain::btnRoundRect, &TfMain::sRoundRect, &TfMain::btnRoundRectClick,
+     &TfMain::Shape1, stRoundRect, stRoundRect},
+    {5, ToolKind::Box, dtEllipse, &TfMain::btnEllipse, &TfMain::sEllipse, &TfMain::btnEllipseClick, &TfMain::Shape1,
+     stCircle, stEllipse},
+    {6, ToolKind::Text, dtText, &TfMain::btnText, &TfMain::sText, &TfMain::btnTextClick},
+};
+
+const Tool* toolOfMode(int mode)
 {
-    Mode = 1;
-    fViewer->DrawingTool = dtScribble;
-    fViewer->Writing = false;
-    fViewer->Scribble = true;
-    if (lHighlight->Visible())
-        fViewer->HLock = false;
-    SetLineMode(true);
-    btnScribble->SetDown(true);
-    setButton();
-    shapePen->Show();
-    selectedLook(sScribble);
+    for (const Tool& tool : Tools)
+        if (tool.mode == mode)
+            return &tool;
+    return nullptr;
 }
 
-void TfMain::btnLineClick(QObject*)
+} // namespace
+
+void TfMain::btnScribbleClick(QObject*) { selectTool(1); }
+void TfMain::btnLineClick(QObject*) { selectTool(2); }
+void TfMain::btnRectangleClick(QObject*) { selectTool(3); }
+void TfMain::btnRoundRectClick(QObject*) { selectTool(4); }
+void TfMain::btnEllipseClick(QObject*) { selectTool(5); }
+void TfMain::btnTextClick(QObject*) { selectTool(6); }
+
+void TfMain::selectTool(int mode)
 {
-    Mode = 2;
-    fViewer->DrawingTool = dtLine;
-    fViewer->Writing = false;
-    fViewer->Scribble = false;
-    if (lHighlight->Visible())
-        fViewer->HLock = true;
-    SetLineMode(true);
-    btnLine->SetDown(true);
+    const Tool& tool = *toolOfMode(mode);
+    Mode = mode;
+    switch (tool.kind) {
+    case ToolKind::Line:
+        fViewer->DrawingTool = tool.drawing;
+        fViewer->Writing = false;
+        fViewer->Scribble = tool.drawing == dtScribble;
+        // The highlighter runs level along the line tool only.
+        if (lHighlight->Visible())
+            fViewer->HLock = tool.drawing == dtLine;
+        SetLineMode(true);
+        break;
+    case ToolKind::Box:
+        SetLineMode(false);
+        fViewer->DrawingTool = tool.drawing;
+        fSetup->Shape1->SetShape(tool.setupShape);
+        Shape1->SetShape(tool.barShape);
+        break;
+    case ToolKind::Text: chooseTextTool(); break;
+    }
+    (this->*tool.button)->SetDown(true);
     setButton();
-    shapePen->Show();
-    selectedLook(sLine);
+    if (tool.preview)
+        (this->*tool.preview)->Show();
+    selectedLook(this->*tool.indicator);
 }
 
-void TfMain::btnRectangleClick(QObject*)
+void TfMain::chooseTextTool()
 {
-    Mode = 3;
-    SetLineMode(false);
-    fViewer->DrawingTool = dtRectangle;
-    fSetup->Shape1->SetShape(stRectangle);
-    Shape1->SetShape(stRectangle);
-    btnRectangle->SetDown(true);
-    setButton();
-    Shape1->Show();
-    selectedLook(sRectangle);
-}
-
-void TfMain::btnRoundRectClick(QObject*)
-{
-    Mode = 4;
-    SetLineMode(false);
-    fViewer->DrawingTool = dtRoundRect;
-    fSetup->Shape1->SetShape(stRoundRect);
-    Shape1->SetShape(stRoundRect);
-    btnRoundRect->SetDown(true);
-    setButton();
-    Shape1->Show();
-    selectedLook(sRoundRect);
-}
-
-void TfMain::btnEllipseClick(QObject*)
-{
-    Mode = 5;
-    SetLineMode(false);
-    fViewer->DrawingTool = dtEllipse;
-    fSetup->Shape1->SetShape(stCircle);
-    Shape1->SetShape(stEllipse);
-    btnEllipse->SetDown(true);
-    setButton();
-    Shape1->Show();
-    selectedLook(sEllipse);
-}
-
-void TfMain::btnTextClick(QObject*)
-{
-    Mode = 6;
     eText->SetEnabled(true);
     eText->SetColor(clAqua);
     fViewer->DrawingTool = dtText;
@@ -856,26 +864,12 @@ void TfMain::btnTextClick(QObject*)
     canvas.Font.Name = f.Name;
     canvas.Font.Size = f.Size;
     canvas.Font.Color = f.Color;
-    const struct {
-        TSpeedButton* button;
-        TFontStyle style;
-    } styles[] = {{fSetup->BoldButton, fsBold},
-                  {fSetup->ItalicButton, fsItalic},
-                  {fSetup->UnderlineButton, fsUnderline},
-                  {fSetup->StrikeThruButton, fsStrikeOut}};
-    for (const auto& s : styles)
-        canvas.Font.Style = s.button->Down() ? (canvas.Font.Style | s.style) : (canvas.Font.Style & ~s.style);
-    if (fSetup->ckboxTextbkgd->Checked()) {
-        fSetup->pText->SetColor(FontBkColor);
-        canvas.Brush.Style = bsSolid;
+    for (const FontStyleChoice& s : FontStyleChoices)
+        canvas.Font.Style = (fSetup->*s.button)->Down() ? (canvas.Font.Style | s.style) : (canvas.Font.Style & ~s.style);
+    const bool background = fSetup->ShowTextBackground(FontBkColor);
+    canvas.Brush.Style = background ? bsSolid : bsClear;
+    if (background)
         canvas.Brush.Color = FontBkColor;
-    } else {
-        fSetup->pText->SetColor(clSilver);
-        canvas.Brush.Style = bsClear;
-    }
-    btnText->SetDown(true);
-    setButton();
-    selectedLook(sText);
 }
 
 void TfMain::setButton()
@@ -891,48 +885,22 @@ void TfMain::SetLineMode(bool Line)
     eText->SetEnabled(false);
     eText->SetColor(clSilver);
     fViewer->Drawing = false;
+    LineMode = Line;
     if (Line) {
-        LineMode = true;
-        const int height = LinePenThickness / 2 + 1;
-        fSetup->shapePen->SetHeight(height);
-        fSetup->shapePen->SetPenColor(LinePenColor);
-        fSetup->shapePen->SetBrushColor(LinePenColor);
-        shapePen->SetHeight(height);
+        shapePen->SetHeight(LinePenThickness / 2 + 1);
         shapePen->SetBrushColor(LinePenColor);
         shapePen->SetPenColor(LinePenColor);
-        fSetup->setFillControls(false);
-        fSetup->ClearPen->Hide();
-        fSetup->lClear->Hide();
-        fSetup->sHighlight->SetVisible(fSetup->Highlight->Down());
-        fSetup->lHighlight->Show();
-        fSetup->Highlight->Show();
+        fSetup->ShowLineChoices(LinePenThickness, LinePenColor);
     } else {
-        LineMode = false;
         fViewer->Writing = false;
         fViewer->Scribble = false;
+        // The bar's box preview takes the fill the setup dialog shows now.
         Shape1->SetPenColor(BoxPenColor);
         Shape1->SetBrushColor(fSetup->Shape1->Brush().Color);
         Shape1->SetBrushStyle(fSetup->Shape1->Brush().Style);
         Shape1->SetPenWidth(previewPenWidth(BoxPenThickness));
-        fSetup->Shape1->SetPenWidth(previewPenWidth(BoxPenThickness));
-        fSetup->sHighlight->Hide();
-        fSetup->lHighlight->Hide();
-        fSetup->Highlight->Hide();
         lHighlight->Hide();
-        fSetup->shapePen->SetPenColor(BoxPenColor);
-        fSetup->shapePen->SetBrushColor(BoxPenColor);
-        fSetup->Shape1->SetPenColor(BoxPenColor);
-        fSetup->TrackBar1->SetPosition(fSetup->TrackBar1->Max() + 1 - BoxPenThickness);
-        fSetup->TrackBar1Change(this);
-        fSetup->setFillControls(true);
-        if (fSetup->ClearBrush->Down()) {
-            fSetup->Shape1->SetBrushStyle(bsClear);
-            fSetup->ClearPen->Hide();
-            fSetup->lClear->Hide();
-        } else {
-            fSetup->ClearPen->Show();
-            fSetup->lClear->Show();
-        }
+        fSetup->ShowBoxChoices(BoxPenThickness, BoxPenColor);
     }
     SetParameters();
 }
@@ -959,14 +927,10 @@ void TfMain::btnSetupClick(QObject*)
 
 void TfMain::ReapplyTool()
 {
-    switch (Mode) {
-    case 1: btnScribble->SetDown(true), btnScribbleClick(this); break;
-    case 2: btnLine->SetDown(true), btnLineClick(this); break;
-    case 3: btnRectangle->SetDown(true), btnRectangleClick(this); break;
-    case 4: btnRoundRect->SetDown(true), btnRoundRectClick(this); break;
-    case 5: btnEllipse->SetDown(true), btnEllipseClick(this); break;
-    case 6: btnText->SetDown(true), btnTextClick(this); break;
-    default: break;
+    // Other values of Mode select nothing.
+    if (const Tool* tool = toolOfMode(Mode)) {
+        (this->*tool->button)->SetDown(true);
+        (this->*tool->handler)(this);
     }
 }
 

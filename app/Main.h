@@ -139,6 +139,9 @@ private:
     void createControls();
     void createToolControls();
     void createTextControls();
+    // Selects the drawing tool of a Mode from 1 to 6.
+    void selectTool(int mode);
+    void chooseTextTool();
     // Tooltips on the bar's controls, and F1 for the help window.
     void setUpHelp();
     void linkHelpButtons();

@@ -104,3 +104,11 @@ private:
     QEventLoop* modalLoop_ = nullptr;
     bool closing_ = false;
 };
+
+// Points a control's or a form's event at a handler of a form, as in
+// Wire(btnQuit->OnClick, this, &TfMain::btnQuitClick).
+template <class Form, class... Args>
+void Wire(std::function<void(Args...)>& event, Form* form, void (Form::*handler)(Args...))
+{
+    event = [form, handler](Args... args) { (form->*handler)(std::forward<Args>(args)...); };
+}

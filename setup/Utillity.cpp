@@ -744,3 +744,45 @@ void TfSetup::ckboxTablet2Click(QObject*)
         ckboxTablet->SetChecked(false);
     }
 }
+
+// ---- What the bar asks of the setup dialog
+
+void TfSetup::ShowLineChoices(int thickness, TColor colour)
+{
+    shapePen->SetHeight(thickness / 2 + 1);
+    shapePen->SetPenColor(colour);
+    shapePen->SetBrushColor(colour);
+    setFillControls(false);
+    ClearPen->Hide();
+    lClear->Hide();
+    sHighlight->SetVisible(Highlight->Down());
+    lHighlight->Show();
+    Highlight->Show();
+}
+
+void TfSetup::ShowBoxChoices(int thickness, TColor colour)
+{
+    Shape1->SetPenWidth(previewPenWidth(thickness));
+    sHighlight->Hide();
+    lHighlight->Hide();
+    Highlight->Hide();
+    shapePen->SetPenColor(colour);
+    shapePen->SetBrushColor(colour);
+    Shape1->SetPenColor(colour);
+    TrackBar1->SetPosition(TrackBar1->Max() + 1 - thickness);
+    TrackBar1Change(this);
+    setFillControls(true);
+    // An empty fill needs the pen: the clear pen is offered only with a fill.
+    const bool emptyFill = ClearBrush->Down();
+    if (emptyFill)
+        Shape1->SetBrushStyle(bsClear);
+    ClearPen->setVisible(!emptyFill);
+    lClear->setVisible(!emptyFill);
+}
+
+bool TfSetup::ShowTextBackground(TColor colour)
+{
+    const bool on = ckboxTextbkgd->Checked();
+    pText->SetColor(on ? colour : clSilver);
+    return on;
+}

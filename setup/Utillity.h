@@ -182,6 +182,16 @@ private:
     // Makes sure the folder exists; returns the folder a file dialog starts in.
     QString prepareFolder(const QString& folder, const QString& name);
     int workingPage() const;
+
+public:
+    // ---- What the bar asks of the setup dialog
+    // The pen choices of the line tools, with the line sample in the pen.
+    void ShowLineChoices(int thickness, TColor colour);
+    // The pen and fill choices of the box tools, the slider at the thickness.
+    void ShowBoxChoices(int thickness, TColor colour);
+    // The text sample on its background colour when the background is on;
+    // returns whether it is.
+    bool ShowTextBackground(TColor colour);
 };
 
 extern TfSetup* fSetup;
