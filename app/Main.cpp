@@ -3,7 +3,9 @@
 #include "Application.h"
 #include "Exceptions.h"
 #include "FileIO.h"
+#include "Folders.h"
 #include "FontStyles.h"
+#include "MarkedSaver.h"
 #include "Glyphs.h"
 #include "Gpshape.h"
 #include "Help.h"
@@ -39,26 +41,11 @@ TfMain* fMain = nullptr;
 
 namespace {
 
-const QString Yes = QStringLiteral("Yes");
-const QString No = QStringLiteral("No");
-
-QString flag(bool on) { return on ? Yes : No; }
-
 // How long a paste waits for the Print Screen picture to reach the
 // clipboard, and how often it looks; past the bound it fails as three failed
 // attempts would.
 constexpr int PasteWaitMs = 3000;
 constexpr int PasteLookMs = 10;
-
-// How long the marks must rest before the marked picture is saved: a crash
-// loses at most this and the save's own time.
-constexpr int MarksSettleMs = 1000;
-
-// A settings file that could not be read is copied aside up to this size.
-constexpr qint64 MaxKeptAsideBytes = 64 * 1024 * 1024;
-
-// Larger sizes only make the text page's slider and preview useless.
-constexpr int MaxFontSize = 400;
 
 void selectedLook(TShape* indicator)
 {
@@ -92,48 +79,6 @@ TBevel* frameBevel(QWidget* parent, int left, int width) { return new TBevel(par
 
 } // namespace
 
-QString userDataFolder()
-{
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                         QStringLiteral("/screen-quillet/");
-    QDir().mkpath(data);
-    return data;
-}
-
-QString writableProgramFolder(const QString& programDir)
-{
-    QTemporaryFile probe(programDir + QStringLiteral("write-probe-XXXXXX"));
-    if (probe.open())
-        return programDir;
-    // An installed copy in a system folder keeps its files with the user.
-    return userDataFolder();
-}
-
-QString carryOverSettings(const QString& programDir, const QString& dataDir)
-{
-    const QString settings = QStringLiteral("setup.ini"), screen = QStringLiteral("Screen.bmp");
-    QByteArray bytes;
-    // Nothing to carry (the usual installed copy) or carried before: say nothing.
-    if (QFileInfo::exists(dataDir + settings) ||
-        !readRegularFile(programDir + settings, TIniFile::MaxFileSize, &bytes).isEmpty())
-        return QString();
-    QStringList errors;
-    errors << writeFileAtomically(dataDir + settings, bytes);
-    // A pending recovery comes along with its snapshot.
-    const bool pending = TIniFile(programDir + settings).ReadString(QStringLiteral("Setup"), QStringLiteral("Operating"),
-                                                                   QString()) == QStringLiteral("Yes");
-    QByteArray picture;
-    if (pending && readRegularFile(programDir + screen, std::numeric_limits<int>::max(), &picture).isEmpty())
-        errors << writeFileAtomically(dataDir + screen, picture);
-    errors.removeAll(QString());
-    QString notice = QStringLiteral("The program folder \"%1\" cannot be written.\nSettings and pictures are now kept "
-                                    "in \"%2\".")
-                         .arg(programDir, dataDir);
-    if (!errors.isEmpty())
-        notice += QLatin1Char('\n') + errors.join(QLatin1Char('\n'));
-    return notice;
-}
-
 TfMain::TfMain(const QString& programDir, QWidget* owner) : TForm(owner)
 {
     ProgramDir = programDir.isEmpty() ? QCoreApplication::applicationDirPath() : programDir;
@@ -157,52 +102,11 @@ TfMain::~TfMain() { FinishMarkedSaves(); }
 
 void TfMain::FinishMarkedSaves()
 {
-    if (markSaver_)
-        markSaver_->waitForDone();
+    if (marks_)
+        marks_->Finish();
 }
 
-void TfMain::watchMarks()
-{
-    marksSettled_ = std::make_unique<QTimer>();
-    marksSettled_->setSingleShot(true);
-    marksSettled_->setInterval(MarksSettleMs);
-    QObject::connect(marksSettled_.get(), &QTimer::timeout, this, [this] { saveMarksInBackground(); });
-    markSaver_ = std::make_unique<QThreadPool>();
-    markSaver_->setMaxThreadCount(1);
-    TPicture& picture = fViewer->Image1->Picture;
-    const auto restart = [timer = marksSettled_.get()] { timer->start(); };
-    // Strokes come through the canvas, a new capture or a Clear through the picture.
-    auto repaint = picture.Canvas().OnChange;
-    picture.Canvas().OnChange = [repaint, restart](const QRegion& area) {
-        if (repaint)
-            repaint(area);
-        restart();
-    };
-    picture.AddChangeListener(restart);
-}
-
-void TfMain::saveMarksInBackground()
-{
-    // Copied now, while the marks rest: a shared copy would make the next
-    // stroke pay for a whole frame the moment it starts.
-    const QImage marked = fViewer->Image1->Picture.Bitmap().copy();
-    if (marked.isNull())
-        return;
-    const QString path = MarkedFile();
-    QPointer<TfMain> bar(this);
-    markSaver_->start([marked, path, bar] {
-        const QString error = writeBitmapFile(marked, path);
-        if (error.isEmpty())
-            return;
-        // Told once, on the user-interface thread; later failures say nothing new.
-        QMetaObject::invokeMethod(qApp, [bar, error] {
-            if (!bar || bar->markSaveFailed_)
-                return;
-            bar->markSaveFailed_ = true;
-            Services::Messages().Show(bar, MessageRequest{error, Application->Title, MsgButtons::OK, MsgIcon::Error});
-        }, Qt::QueuedConnection);
-    });
-}
+void TfMain::watchMarks() { marks_ = std::make_unique<TMarkedSaver>(fViewer->Image1->Picture, MarkedFile(), this); }
 
 QString TfMain::RecoveryFile() const
 {
@@ -390,22 +294,7 @@ void TfMain::FormCreate(QObject*)
     SetBounds(10, 5, 318, 86);
 }
 
-QString TfMain::DefaultStampFile() const
-{
-    const QString relative = QStringLiteral("Stamps/3dArrow-rt.bmp");
-    // A copy in the data folder wins, then the one beside the program (a build
-    // or an unpacked copy), then the installed one in <prefix>/share.
-    QStringList candidates;
-    if (CurrentDir != ProgramDir)
-        candidates << CurrentDir + relative;
-    candidates << ProgramDir + relative
-               << QDir::cleanPath(ProgramDir + QStringLiteral("../share/screen-quillet/") + relative)
-               << QStandardPaths::locate(QStandardPaths::GenericDataLocation, QStringLiteral("screen-quillet/") + relative);
-    for (const QString& file : candidates)
-        if (!file.isEmpty() && FindFile(file))
-            return file;
-    return ProgramDir + relative;
-}
+QString TfMain::DefaultStampFile() const { return defaultStampFile(ProgramDir, CurrentDir); }
 
 QString TfMain::KeyboardProgram() const
 {
@@ -445,322 +334,10 @@ void TfMain::FormShow(QObject*)
         Application->ShowException(Exception(errors.join(QStringLiteral("\n\n"))));
 }
 
-namespace {
-
-// Runs one step of the first show; an error ends that step only.
-template <class Step>
-void runStep(QStringList& errors, Step&& step)
-{
-    try {
-        step();
-    } catch (const Exception& error) {
-        errors << error.Message;
-    }
-}
-
-} // namespace
-
-void TfMain::readStoredSettings(QStringList& errors)
-{
-    TIniFile ini(SettingsFile());
-    if (!ini.ReadError().isEmpty()) {
-        // Left where it is for the user to look at; the run starts afresh.
-        errors << ini.ReadError() + QStringLiteral(". The settings start from their defaults.");
-        applyFirstRunSettings(errors);
-        return;
-    }
-    const bool improperEnd = ini.ReadString(QStringLiteral("Setup"), QStringLiteral("Operating"), QString()) == Yes;
-    // Marked at once, so that a crash from here on is offered recovery.
-    ini.WriteString(QStringLiteral("Setup"), QStringLiteral("Operating"), Yes);
-    const QString written = ini.UpdateFile();
-    if (!written.isEmpty())
-        errors << written;
-    if (improperEnd && FindFile(RecoveryFile())) {
-        const MessageRequest question{
-            QStringLiteral("Previous operation inproperly terminated\n  Reload previously captured Screen?"),
-            QStringLiteral("Confimation"), MsgButtons::YesNoCancel, MsgIcon::Question};
-        if (Services::Messages().Show(this, question) == mrYes)
-            SetPreviousCapture();
-    }
-    runStep(errors, [&] { readSettings(ini); });
-    runStep(errors, [&] { loadStoredStamp(ini); });
-    runStep(errors, [&] { detectTabletKeyboard(ini); });
-}
-
-void TfMain::firstRun(QStringList& errors)
-{
-    TIniFile ini(SettingsFile());
-    ini.WriteString(QStringLiteral("Setup"), QStringLiteral("Operating"), Yes);
-    const QString error = ini.UpdateFile();
-    if (!error.isEmpty())
-        errors << error;
-    settingsRead_ = true;
-    applyFirstRunSettings(errors);
-}
-
-void TfMain::applyFirstRunSettings(QStringList& errors)
-{
-    LinePenColor = fSetup->shapePen->Pen().Color;
-    LinePenThickness = StrToInt(fSetup->lLine->Caption());
-    BoxPenColor = fSetup->Shape1->Pen().Color;
-    BoxPenThickness = fSetup->Shape1->Pen().Width;
-    eText->SetText(QStringLiteral("Type text here"));
-    if (FindFile(DefaultStampFile()))
-        runStep(errors, [&] { loadStamp(DefaultStampFile()); });
-    btnScribbleClick(this);
-}
-
-int TfMain::readInteger(const TIniFile& ini, const QString& section, const QString& key, const QString& defaultValue,
-                        int lowest, int highest) const
-{
-    const QString text = ini.ReadString(section, key, defaultValue);
-    try {
-        return qBound(lowest, StrToInt(text), highest);
-    } catch (const EConvertError& error) {
-        throw EConvertError(QStringLiteral("Settings file \"%1\", [%2] %3: %4")
-                                .arg(SettingsFile(), section, key, error.Message));
-    }
-}
-
-int TfMain::readThickness(const TIniFile& ini, const QString& section, const QString& key,
-                          const QString& defaultValue) const
-{
-    // 0 stands for the slider's value; anything else is held to the slider's range.
-    const int thickness = readInteger(ini, section, key, defaultValue);
-    return thickness == 0 ? 0 : qBound(1, thickness, fSetup->TrackBar1->Max());
-}
-
-void TfMain::readSettings(TIniFile& ini)
-{
-    readPenSettings(ini);
-    readShapeSettings(ini);
-    readFontSettings(ini);
-    selectStoredTool(ini);
-    settingsRead_ = true;
-}
-
-void TfMain::readPenSettings(TIniFile& ini)
-{
-    LinePenThickness = readThickness(ini, QStringLiteral("Line"), QStringLiteral("Thickness"), QStringLiteral("0"));
-    if (LinePenThickness == 0)
-        LinePenThickness = fSetup->TrackBar1->Max() + 1 - fSetup->TrackBar1->Position();
-    const bool thin = LinePenThickness == 1;
-    if (thin)
-        fSetup->SolidPen->SetDown(true);
-    else
-        fSetup->SolidPen->Release();
-    fSetup->setDashedChoices(thin);
-
-    LinePenColor = readInteger(ini, QStringLiteral("Line"), QStringLiteral("Color"), QStringLiteral("0"));
-    if (LinePenColor == 0)
-        LinePenColor = fSetup->shapePen->Pen().Color;
-    fSetup->shapePen->SetPenColor(LinePenColor);
-
-    if (ini.ReadString(QStringLiteral("Line"), QStringLiteral("Marker"), No) == Yes) {
-        fSetup->Highlight->SetDown(true);
-        fSetup->HighlightClick(this);
-    }
-}
-
-void TfMain::readShapeSettings(TIniFile& ini)
-{
-    BoxPenThickness = readThickness(ini, QStringLiteral("Shape"), QStringLiteral("PenThickness"), QStringLiteral("1"));
-    if (BoxPenThickness == 0)
-        BoxPenThickness = fSetup->TrackBar1->Max() + 1 - fSetup->TrackBar1->Position();
-    Shape1->SetPenWidth(previewPenWidth(BoxPenThickness));
-
-    BoxPenColor = readInteger(ini, QStringLiteral("Shape"), QStringLiteral("PenColor"), QStringLiteral("0"));
-    if (BoxPenColor == 0)
-        BoxPenColor = fSetup->Shape1->Pen().Color;
-
-    const QString brushColor = ini.ReadString(QStringLiteral("Shape"), QStringLiteral("BrushColor"), QString());
-    if (!brushColor.isEmpty()) {
-        const TColor c = readInteger(ini, QStringLiteral("Shape"), QStringLiteral("BrushColor"), brushColor);
-        fSetup->Shape1->SetBrushColor(c);
-        Shape1->SetBrushColor(c);
-    }
-    BoxBrushStyle = ini.ReadString(QStringLiteral("Shape"), QStringLiteral("BrushStyle"), QStringLiteral("SolidBrush"));
-}
-
-void TfMain::readFontSettings(TIniFile& ini)
-{
-    const QString font = QStringLiteral("Font");
-    TFont f = fSetup->pText->Font();
-    const QString name = ini.ReadString(font, QStringLiteral("Name"), QString());
-    if (!name.isEmpty())
-        f.Name = name.left(31);
-    fSetup->pText->SetFont(f);
-    fSetup->cboxFontName->SetText(f.Name);
-
-    const int size = readInteger(ini, font, QStringLiteral("Size"), QStringLiteral("10"), 1, MaxFontSize);
-    f.Size = size;
-    fSetup->pText->SetFont(f);
-    fSetup->lFontSize->SetCaption(IntToStr(size));
-    fSetup->TrackBar2->SetPosition(fSetup->TrackBar2->Max() - size + 10);
-
-    f.Color = readInteger(ini, font, QStringLiteral("Color"), QStringLiteral("128"));
-    fSetup->pText->SetFont(f);
-    FontBkColor = readInteger(ini, font, QStringLiteral("BkColor"), QStringLiteral("128"));
-
-    TCanvas& canvas = fViewer->Canvas();
-    if (ini.ReadString(font, QStringLiteral("Backgd"), No) == Yes) {
-        fSetup->ckboxTextbkgd->SetChecked(true);
-        fSetup->pText->SetColor(FontBkColor);
-        canvas.Brush.Style = bsSolid;
-        canvas.Brush.Color = fSetup->pText->Color();
-    } else {
-        fSetup->ckboxTextbkgd->SetChecked(false);
-        fSetup->pText->SetColor(clSilver);
-        canvas.Brush.Style = bsClear;
-    }
-
-    const struct {
-        const char* key;
-        TSpeedButton* button;
-        TFontStyle style;
-    } styles[] = {{"Bold", fSetup->BoldButton, fsBold},
-                  {"Italic", fSetup->ItalicButton, fsItalic},
-                  {"Underline", fSetup->UnderlineButton, fsUnderline},
-                  {"StrikeThru", fSetup->StrikeThruButton, fsStrikeOut}};
-    for (const auto& s : styles) {
-        if (ini.ReadString(font, QLatin1String(s.key), No) == Yes) {
-            s.button->SetDown(true);
-            f.Style |= s.style;
-        }
-    }
-    fSetup->pText->SetFont(f);
-    eText->SetText(ini.ReadString(font, QStringLiteral("Text"), QString()));
-}
-
-void TfMain::selectStoredTool(TIniFile& ini)
-{
-    Mode = readInteger(ini, QStringLiteral("Setup"), QStringLiteral("Mode"), QStringLiteral("0"));
-    if (Mode == 0)
-        Mode = 1;
-    if (Mode == 6) {
-        fSetup->Notebook1->SetPageIndex(1);
-        btnText->SetDown(true);
-        btnTextClick(this);
-    } else {
-        ReapplyTool();
-    }
-    if (Mode == 1 || Mode == 2) {
-        fSetup->lLine->SetCaption(IntToStr(LinePenThickness));
-        fSetup->TrackBar1->SetPosition(fSetup->TrackBar1->Max() + 1 - LinePenThickness);
-        fSetup->shapePen->SetPenColor(LinePenColor);
-        shapePen->SetHeight(LinePenThickness / 2 + 1);
-        shapePen->SetPenColor(LinePenColor);
-    } else if (Mode >= 3 && Mode <= 5) {
-        applyStoredBrushStyle();
-    }
-}
-
-void TfMain::applyStoredBrushStyle()
-{
-    TSpeedButton* const buttons[] = {fSetup->SolidBrush,      fSetup->ClearBrush,     fSetup->HorizontalBrush,
-                                     fSetup->VerticalBrush,   fSetup->FDiagonalBrush, fSetup->BDiagonalBrush,
-                                     fSetup->CrossBrush,      fSetup->DiagCrossBrush};
-    for (TSpeedButton* button : buttons) {
-        if (BoxBrushStyle == button->objectName()) {
-            button->SetDown(true);
-            fSetup->SetBrushStyle(button);
-            return;
-        }
-    }
-}
-
-void TfMain::loadStoredStamp(TIniFile& ini)
-{
-    const QString stored = ini.ReadString(QStringLiteral("Stamp"), QStringLiteral("Filename"), QString());
-    if (stored.isEmpty() || !FindFile(stored)) {
-        if (FindFile(DefaultStampFile())) {
-            loadStamp(DefaultStampFile());
-        } else {
-            Services::Messages().Show(
-                this, MessageRequest{QStringLiteral("You'll need to go to the\n  [Setup] button to install a stamp\n  before using."),
-                                     QStringLiteral("Notice - no stamp"), MsgButtons::OK, MsgIcon::None});
-        }
-        return;
-    }
-    fSetup->lFilename->SetCaption(FileSplit(3, stored));
-    fSetup->fullFilename = stored;
-    loadStamp(stored);
-}
-
-void TfMain::loadStamp(const QString& path) { fSetup->LoadStamp(path); }
-
-void TfMain::detectTabletKeyboard(TIniFile& ini)
-{
-    const QString tablet = ini.ReadString(QStringLiteral("Keyboard"), QStringLiteral("Tablet"), No);
-    if (!FindFile(KeyboardProgram())) {
-        sTablet->Hide();
-        ckboxTablet->Hide();
-        lTablet->Hide();
-        fSetup->ckboxTablet->Hide();
-        fSetup->ckboxTablet2->SetEnabled(false);
-    }
-    if (tablet == Yes) {
-        ckboxTablet->SetChecked(true);
-        fSetup->ckboxTablet->SetChecked(true);
-    }
-}
-
 void TfMain::FormClose(QObject*, TCloseAction&)
 {
     screenSave_.Wait();
-    // Settings that could not be read at start are kept aside before they are
-    // written over, so a damaged file is never silently lost.
-    if (!settingsRead_ && QFileInfo(SettingsFile()).isFile()) {
-        QByteArray unread;
-        QString error = readRegularFile(SettingsFile(), MaxKeptAsideBytes, &unread);
-        if (error.isEmpty())
-            error = writeFileAtomically(SettingsFile() + QStringLiteral(".bak"), unread);
-        if (!error.isEmpty())
-            throw EFCreateError(error + QStringLiteral(".\nThe settings were not written, so as to keep the ones that "
-                                                       "could not be read."));
-    }
-    TIniFile ini(SettingsFile());
-    writeSettings(ini);
-    const QString error = ini.UpdateFile();
-    if (error.isEmpty())
-        return;
-    // The program folder refused them: the user's data folder keeps them.
-    const QString data = userDataFolder();
-    if (CurrentDir != data) {
-        TIniFile kept(data + QStringLiteral("setup.ini"));
-        writeSettings(kept);
-        if (kept.UpdateFile().isEmpty())
-            throw EFCreateError(error + QStringLiteral(".\nThe settings were kept in \"%1\".").arg(kept.FileName()));
-    }
-    throw EFCreateError(error);
-}
-
-void TfMain::writeSettings(TIniFile& ini) const
-{
-    const QString setup = QStringLiteral("Setup"), line = QStringLiteral("Line"), shape = QStringLiteral("Shape"),
-                  font = QStringLiteral("Font");
-    const TFont f = fSetup->pText->Font();
-    ini.WriteString(setup, QStringLiteral("Operating"), No);
-    ini.WriteString(setup, QStringLiteral("Mode"), IntToStr(Mode));
-    ini.WriteString(line, QStringLiteral("Thickness"), IntToStr(LinePenThickness));
-    ini.WriteString(line, QStringLiteral("Color"), IntToStr(LinePenColor));
-    ini.WriteString(line, QStringLiteral("Marker"), flag(fSetup->Highlight->Down()));
-    ini.WriteString(shape, QStringLiteral("PenThickness"), IntToStr(BoxPenThickness));
-    ini.WriteString(shape, QStringLiteral("PenColor"), IntToStr(BoxPenColor));
-    ini.WriteString(shape, QStringLiteral("BrushColor"), IntToStr(fSetup->Shape1->Brush().Color));
-    ini.WriteString(shape, QStringLiteral("BrushStyle"), BoxBrushStyle);
-    ini.WriteString(font, QStringLiteral("Name"), fSetup->cboxFontName->Text());
-    ini.WriteString(font, QStringLiteral("Color"), IntToStr(f.Color));
-    ini.WriteString(font, QStringLiteral("BkColor"), IntToStr(fSetup->pText->Color()));
-    ini.WriteString(font, QStringLiteral("Size"), fSetup->lFontSize->Caption());
-    ini.WriteString(font, QStringLiteral("Text"), eText->Text());
-    ini.WriteString(font, QStringLiteral("Backgd"), flag(fSetup->ckboxTextbkgd->Checked()));
-    ini.WriteString(font, QStringLiteral("Bold"), flag(fSetup->BoldButton->Down()));
-    ini.WriteString(font, QStringLiteral("Italic"), flag(fSetup->ItalicButton->Down()));
-    ini.WriteString(font, QStringLiteral("Underline"), flag(fSetup->UnderlineButton->Down()));
-    ini.WriteString(font, QStringLiteral("StrikeThru"), flag(fSetup->StrikeThruButton->Down()));
-    ini.WriteString(QStringLiteral("Keyboard"), QStringLiteral("Tablet"), flag(fSetup->ckboxTablet->Checked()));
-    ini.WriteString(QStringLiteral("Stamp"), QStringLiteral("Filename"), fSetup->fullFilename);
+    saveSettings();
 }
 
 void TfMain::btnQuitClick(QObject*)

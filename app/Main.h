@@ -4,21 +4,20 @@
 #pragma once
 
 #include "BackgroundSave.h"
+#include "Folders.h"
 #include "Form.h"
+#include "Settings.h"
 
 #include <QStringList>
-#include <limits>
 #include <QPointer>
 #include <memory>
 #include <vector>
 
 class TManyShape;
 class TSysInfo;
-class TIniFile;
+class TMarkedSaver;
 class TfStamp2;
 class TfHelp;
-class QThreadPool;
-class QTimer;
 
 class TfMain : public TForm {
 public:
@@ -145,28 +144,26 @@ private:
     // Tooltips on the bar's controls, and F1 for the help window.
     void setUpHelp();
     void linkHelpButtons();
-    void readSettings(TIniFile& ini);
-    void readPenSettings(TIniFile& ini);
-    void readShapeSettings(TIniFile& ini);
-    void readFontSettings(TIniFile& ini);
-    void selectStoredTool(TIniFile& ini);
-    void applyStoredBrushStyle();
-    void loadStoredStamp(TIniFile& ini);
-    void detectTabletKeyboard(TIniFile& ini);
+    void simulatePrintScreen();
+    void watchMarks();
+
+    // setup.ini, read at the first show and written at the end (BarSettings.cpp).
     void readStoredSettings(QStringList& errors);
     void firstRun(QStringList& errors);
     void applyFirstRunSettings(QStringList& errors);
-    // An integer setting, held to lowest..highest; a value that is not an
-    // integer raises a conversion error naming the file, section and key.
-    int readInteger(const TIniFile& ini, const QString& section, const QString& key, const QString& defaultValue,
-                    int lowest = std::numeric_limits<int>::min(), int highest = std::numeric_limits<int>::max()) const;
-    void writeSettings(TIniFile& ini) const;
-    void loadStamp(const QString& path);
-    void simulatePrintScreen();
-    void watchMarks();
-    void saveMarksInBackground();
-    int readThickness(const TIniFile& ini, const QString& section, const QString& key,
-                      const QString& defaultValue) const;
+    void readSettings(const TSettingsFile& ini);
+    void readPenSettings(const TSettingsFile& ini);
+    void readShapeSettings(const TSettingsFile& ini);
+    void readFontSettings(const TSettingsFile& ini);
+    void selectStoredTool(const TSettingsFile& ini);
+    void applyStoredBrushStyle();
+    void loadStoredStamp(const TSettingsFile& ini);
+    void detectTabletKeyboard(const TSettingsFile& ini);
+    // A pen thickness held to the slider's range; 0 stands for the slider's value.
+    int readThickness(const TSettingsFile& ini, Setting setting, const QString& defaultValue) const;
+    void saveSettings();
+    void keepUnreadSettingsAside() const;
+    void writeSettings(TSettingsFile& ini) const;
     bool settingsRead_ = false;
     bool starting_ = false;
     // Told once at the first show when the files moved to the data folder.
@@ -179,21 +176,7 @@ private:
     // Every banner gets a window of its own; they live until the program ends.
     std::vector<std::unique_ptr<TfStamp2>> banners_;
     std::unique_ptr<TfHelp> help_;
-    // The marked picture is saved a moment after the marks stop changing,
-    // one save at a time, off the user-interface thread.
-    std::unique_ptr<QTimer> marksSettled_;
-    std::unique_ptr<QThreadPool> markSaver_;
-    bool markSaveFailed_ = false;
+    std::unique_ptr<TMarkedSaver> marks_;
 };
 
 extern TfMain* fMain;
-
-// The folder where the program keeps the files it writes: its own folder
-// when that can be written, the user's data folder otherwise.
-QString writableProgramFolder(const QString& programDir);
-// The user's own folder for the program's files, made if need be.
-QString userDataFolder();
-// Brings existing settings, and the snapshot of a pending recovery, from a
-// program folder that cannot be written into the data folder, the first time
-// only; returns what to tell the user, or "" when there was nothing to bring.
-QString carryOverSettings(const QString& programDir, const QString& dataDir);

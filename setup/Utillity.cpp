@@ -1,6 +1,7 @@
 #include "Utillity.h"
 
 #include "Exceptions.h"
+#include "FontStyles.h"
 #include "Glyphs.h"
 #include "Main.h"
 #include "Services.h"
@@ -544,10 +545,8 @@ void TfSetup::sbtnFontClick(QObject*)
     cboxFontName->SetText(chosen->Name);
     lFontSize->SetCaption(IntToStr(chosen->Size));
     TrackBar2->SetPosition(TrackBar2->Max() - chosen->Size + 10);
-    BoldButton->SetDown(chosen->Style & fsBold);
-    ItalicButton->SetDown(chosen->Style & fsItalic);
-    UnderlineButton->SetDown(chosen->Style & fsUnderline);
-    StrikeThruButton->SetDown(chosen->Style & fsStrikeOut);
+    for (const FontStyleChoice& s : FontStyleChoices)
+        (this->*s.button)->SetDown(chosen->Style & s.style);
 }
 
 void TfSetup::TrackBar2Change(QObject*)
@@ -584,10 +583,8 @@ void TfSetup::SelectionChange(QObject*)
 {
     const UpdatingGuard guard(FUpdating);
     const TFontStyles style = pText->Font().Style;
-    BoldButton->SetDown(style & fsBold);
-    ItalicButton->SetDown(style & fsItalic);
-    UnderlineButton->SetDown(style & fsUnderline);
-    StrikeThruButton->SetDown(style & fsStrikeOut);
+    for (const FontStyleChoice& s : FontStyleChoices)
+        (this->*s.button)->SetDown(style & s.style);
 }
 
 void TfSetup::sbtnFontColorClick(QObject*)
@@ -785,4 +782,44 @@ bool TfSetup::ShowTextBackground(TColor colour)
     const bool on = ckboxTextbkgd->Checked();
     pText->SetColor(on ? colour : clSilver);
     return on;
+}
+
+void TfSetup::ShowPenThickness(int thickness)
+{
+    const bool thin = thickness == 1;
+    if (thin)
+        SolidPen->SetDown(true);
+    else
+        SolidPen->Release();
+    setDashedChoices(thin);
+}
+
+void TfSetup::ShowLineSlider(int thickness, TColor colour)
+{
+    lLine->SetCaption(IntToStr(thickness));
+    TrackBar1->SetPosition(TrackBar1->Max() + 1 - thickness);
+    shapePen->SetPenColor(colour);
+}
+
+void TfSetup::ShowFontSettings(const TFont& font, bool background, TColor backColour)
+{
+    cboxFontName->SetText(font.Name);
+    lFontSize->SetCaption(IntToStr(font.Size));
+    TrackBar2->SetPosition(TrackBar2->Max() - font.Size + 10);
+    ckboxTextbkgd->SetChecked(background);
+    ShowTextBackground(backColour);
+    for (const FontStyleChoice& s : FontStyleChoices)
+        if (font.Style & s.style)
+            (this->*s.button)->SetDown(true);
+    pText->SetFont(font);
+}
+
+void TfSetup::ShowTabletChoice(bool available, bool on)
+{
+    if (!available) {
+        ckboxTablet->Hide();
+        ckboxTablet2->SetEnabled(false);
+    }
+    if (on)
+        ckboxTablet->SetChecked(true);
 }

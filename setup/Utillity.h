@@ -192,6 +192,15 @@ public:
     // The text sample on its background colour when the background is on;
     // returns whether it is.
     bool ShowTextBackground(TColor colour);
+    // The stored line pen: the solid pen for a thin one, the dashed and dotted
+    // choices only with it.
+    void ShowPenThickness(int thickness);
+    // The slider, its figure and the line sample at the stored line pen.
+    void ShowLineSlider(int thickness, TColor colour);
+    // The stored font on the text page.
+    void ShowFontSettings(const TFont& font, bool background, TColor backColour);
+    // The tablet choices, offered only when the on-screen keyboard is there.
+    void ShowTabletChoice(bool available, bool on);
 };
 
 extern TfSetup* fSetup;

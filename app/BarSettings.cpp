@@ -1,0 +1,285 @@
+// The bar's part in setup.ini: the settings read at the first show and
+// written when the program ends.
+#include "Main.h"
+
+#include "Application.h"
+#include "Exceptions.h"
+#include "FileIO.h"
+#include "Folders.h"
+#include "FontStyles.h"
+#include "Services.h"
+#include "Settings.h"
+#include "Stamp.h"
+#include "Utillity.h"
+#include "Viewer.h"
+#include "util1.h"
+
+#include <QFileInfo>
+
+namespace {
+
+const QString Yes = QStringLiteral("Yes");
+const QString No = QStringLiteral("No");
+
+// A settings file that could not be read is copied aside up to this size.
+constexpr qint64 MaxKeptAsideBytes = 64 * 1024 * 1024;
+
+// Larger sizes only make the text page's slider and preview useless.
+constexpr int MaxFontSize = 400;
+
+// Runs one step of the first show; an error ends that step only.
+template <class Step>
+void runStep(QStringList& errors, Step&& step)
+{
+    try {
+        step();
+    } catch (const Exception& error) {
+        errors << error.Message;
+    }
+}
+
+} // namespace
+
+void TfMain::readStoredSettings(QStringList& errors)
+{
+    TSettingsFile ini(SettingsFile());
+    if (!ini.ReadError().isEmpty()) {
+        // Left where it is for the user to look at; the run starts afresh.
+        errors << ini.ReadError() + QStringLiteral(". The settings start from their defaults.");
+        applyFirstRunSettings(errors);
+        return;
+    }
+    const bool improperEnd = ini.ReadFlag(Setting::Operating);
+    // Marked at once, so that a crash from here on is offered recovery.
+    ini.WriteFlag(Setting::Operating, true);
+    const QString written = ini.UpdateFile();
+    if (!written.isEmpty())
+        errors << written;
+    if (improperEnd && FindFile(RecoveryFile())) {
+        const MessageRequest question{
+            QStringLiteral("Previous operation inproperly terminated\n  Reload previously captured Screen?"),
+            QStringLiteral("Confimation"), MsgButtons::YesNoCancel, MsgIcon::Question};
+        if (Services::Messages().Show(this, question) == mrYes)
+            SetPreviousCapture();
+    }
+    runStep(errors, [&] { readSettings(ini); });
+    runStep(errors, [&] { loadStoredStamp(ini); });
+    runStep(errors, [&] { detectTabletKeyboard(ini); });
+}
+
+void TfMain::firstRun(QStringList& errors)
+{
+    TSettingsFile ini(SettingsFile());
+    ini.WriteFlag(Setting::Operating, true);
+    const QString error = ini.UpdateFile();
+    if (!error.isEmpty())
+        errors << error;
+    settingsRead_ = true;
+    applyFirstRunSettings(errors);
+}
+
+void TfMain::applyFirstRunSettings(QStringList& errors)
+{
+    LinePenColor = fSetup->shapePen->Pen().Color;
+    LinePenThickness = StrToInt(fSetup->lLine->Caption());
+    BoxPenColor = fSetup->Shape1->Pen().Color;
+    BoxPenThickness = fSetup->Shape1->Pen().Width;
+    eText->SetText(QStringLiteral("Type text here"));
+    if (FindFile(DefaultStampFile()))
+        runStep(errors, [&] { fSetup->LoadStamp(DefaultStampFile()); });
+    btnScribbleClick(this);
+}
+
+int TfMain::readThickness(const TSettingsFile& ini, Setting setting, const QString& defaultValue) const
+{
+    // 0 stands for the slider's value; anything else is held to the slider's range.
+    const int thickness = ini.ReadInteger(setting, defaultValue);
+    if (thickness == 0)
+        return fSetup->TrackBar1->Max() + 1 - fSetup->TrackBar1->Position();
+    return qBound(1, thickness, fSetup->TrackBar1->Max());
+}
+
+void TfMain::readSettings(const TSettingsFile& ini)
+{
+    readPenSettings(ini);
+    readShapeSettings(ini);
+    readFontSettings(ini);
+    selectStoredTool(ini);
+    settingsRead_ = true;
+}
+
+void TfMain::readPenSettings(const TSettingsFile& ini)
+{
+    LinePenThickness = readThickness(ini, Setting::LineThickness, QStringLiteral("0"));
+    fSetup->ShowPenThickness(LinePenThickness);
+
+    LinePenColor = ini.ReadInteger(Setting::LineColor, QStringLiteral("0"));
+    if (LinePenColor == 0)
+        LinePenColor = fSetup->shapePen->Pen().Color;
+    fSetup->shapePen->SetPenColor(LinePenColor);
+
+    if (ini.ReadFlag(Setting::Marker)) {
+        fSetup->Highlight->SetDown(true);
+        fSetup->HighlightClick(this);
+    }
+}
+
+void TfMain::readShapeSettings(const TSettingsFile& ini)
+{
+    BoxPenThickness = readThickness(ini, Setting::PenThickness, QStringLiteral("1"));
+    Shape1->SetPenWidth(previewPenWidth(BoxPenThickness));
+
+    BoxPenColor = ini.ReadInteger(Setting::PenColor, QStringLiteral("0"));
+    if (BoxPenColor == 0)
+        BoxPenColor = fSetup->Shape1->Pen().Color;
+
+    const QString brushColor = ini.Read(Setting::BrushColor, QString());
+    if (!brushColor.isEmpty()) {
+        const TColor c = ini.ReadInteger(Setting::BrushColor, brushColor);
+        fSetup->Shape1->SetBrushColor(c);
+        Shape1->SetBrushColor(c);
+    }
+    BoxBrushStyle = ini.Read(Setting::BrushStyle, QStringLiteral("SolidBrush"));
+}
+
+void TfMain::readFontSettings(const TSettingsFile& ini)
+{
+    TFont f = fSetup->pText->Font();
+    const QString name = ini.Read(Setting::FontName, QString());
+    if (!name.isEmpty())
+        f.Name = name.left(31);
+    f.Size = ini.ReadInteger(Setting::FontSize, QStringLiteral("10"), 1, MaxFontSize);
+    f.Color = ini.ReadInteger(Setting::FontColor, QStringLiteral("128"));
+    FontBkColor = ini.ReadInteger(Setting::FontBkColor, QStringLiteral("128"));
+    for (const FontStyleChoice& s : FontStyleChoices)
+        if (ini.ReadFlag(s.setting))
+            f.Style |= s.style;
+    const bool background = ini.ReadFlag(Setting::FontBackground);
+    fSetup->ShowFontSettings(f, background, FontBkColor);
+    TCanvas& canvas = fViewer->Canvas();
+    canvas.Brush.Style = background ? bsSolid : bsClear;
+    if (background)
+        canvas.Brush.Color = FontBkColor;
+    eText->SetText(ini.Read(Setting::FontText, QString()));
+}
+
+void TfMain::selectStoredTool(const TSettingsFile& ini)
+{
+    Mode = ini.ReadInteger(Setting::Mode, QStringLiteral("0"));
+    if (Mode == 0)
+        Mode = 1;
+    if (Mode == 6)
+        fSetup->Notebook1->SetPageIndex(1);
+    ReapplyTool();
+    if (Mode == 1 || Mode == 2) {
+        fSetup->ShowLineSlider(LinePenThickness, LinePenColor);
+        shapePen->SetHeight(LinePenThickness / 2 + 1);
+        shapePen->SetPenColor(LinePenColor);
+    } else if (Mode >= 3 && Mode <= 5) {
+        applyStoredBrushStyle();
+    }
+}
+
+void TfMain::applyStoredBrushStyle()
+{
+    TSpeedButton* const buttons[] = {fSetup->SolidBrush,      fSetup->ClearBrush,     fSetup->HorizontalBrush,
+                                     fSetup->VerticalBrush,   fSetup->FDiagonalBrush, fSetup->BDiagonalBrush,
+                                     fSetup->CrossBrush,      fSetup->DiagCrossBrush};
+    for (TSpeedButton* button : buttons) {
+        if (BoxBrushStyle == button->objectName()) {
+            button->SetDown(true);
+            fSetup->SetBrushStyle(button);
+            return;
+        }
+    }
+}
+
+void TfMain::loadStoredStamp(const TSettingsFile& ini)
+{
+    const QString stored = ini.Read(Setting::StampFile, QString());
+    if (stored.isEmpty() || !FindFile(stored)) {
+        if (FindFile(DefaultStampFile())) {
+            fSetup->LoadStamp(DefaultStampFile());
+        } else {
+            Services::Messages().Show(
+                this, MessageRequest{QStringLiteral("You'll need to go to the\n  [Setup] button to install a stamp\n  before using."),
+                                     QStringLiteral("Notice - no stamp"), MsgButtons::OK, MsgIcon::None});
+        }
+        return;
+    }
+    fSetup->lFilename->SetCaption(FileSplit(3, stored));
+    fSetup->fullFilename = stored;
+    fSetup->LoadStamp(stored);
+}
+
+void TfMain::detectTabletKeyboard(const TSettingsFile& ini)
+{
+    const bool tablet = ini.ReadFlag(Setting::Tablet);
+    const bool available = FindFile(KeyboardProgram());
+    if (!available) {
+        sTablet->Hide();
+        ckboxTablet->Hide();
+        lTablet->Hide();
+    }
+    if (tablet)
+        ckboxTablet->SetChecked(true);
+    fSetup->ShowTabletChoice(available, tablet);
+}
+
+void TfMain::saveSettings()
+{
+    keepUnreadSettingsAside();
+    TSettingsFile ini(SettingsFile());
+    writeSettings(ini);
+    const QString error = ini.UpdateFile();
+    if (error.isEmpty())
+        return;
+    // The program folder refused them: the user's data folder keeps them.
+    const QString data = userDataFolder();
+    if (CurrentDir != data) {
+        TSettingsFile kept(data + QStringLiteral("setup.ini"));
+        writeSettings(kept);
+        if (kept.UpdateFile().isEmpty())
+            throw EFCreateError(error + QStringLiteral(".\nThe settings were kept in \"%1\".").arg(kept.FileName()));
+    }
+    throw EFCreateError(error);
+}
+
+void TfMain::keepUnreadSettingsAside() const
+{
+    // Settings that could not be read at start are kept aside before they are
+    // written over, so a damaged file is never silently lost.
+    if (settingsRead_ || !QFileInfo(SettingsFile()).isFile())
+        return;
+    QByteArray unread;
+    QString error = readRegularFile(SettingsFile(), MaxKeptAsideBytes, &unread);
+    if (error.isEmpty())
+        error = writeFileAtomically(SettingsFile() + QStringLiteral(".bak"), unread);
+    if (!error.isEmpty())
+        throw EFCreateError(error + QStringLiteral(".\nThe settings were not written, so as to keep the ones that "
+                                                   "could not be read."));
+}
+
+void TfMain::writeSettings(TSettingsFile& ini) const
+{
+    const TFont f = fSetup->pText->Font();
+    ini.WriteFlag(Setting::Operating, false);
+    ini.WriteInteger(Setting::Mode, Mode);
+    ini.WriteInteger(Setting::LineThickness, LinePenThickness);
+    ini.WriteInteger(Setting::LineColor, LinePenColor);
+    ini.WriteFlag(Setting::Marker, fSetup->Highlight->Down());
+    ini.WriteInteger(Setting::PenThickness, BoxPenThickness);
+    ini.WriteInteger(Setting::PenColor, BoxPenColor);
+    ini.WriteInteger(Setting::BrushColor, fSetup->Shape1->Brush().Color);
+    ini.Write(Setting::BrushStyle, BoxBrushStyle);
+    ini.Write(Setting::FontName, fSetup->cboxFontName->Text());
+    ini.WriteInteger(Setting::FontColor, f.Color);
+    ini.WriteInteger(Setting::FontBkColor, fSetup->pText->Color());
+    ini.Write(Setting::FontSize, fSetup->lFontSize->Caption());
+    ini.Write(Setting::FontText, eText->Text());
+    ini.WriteFlag(Setting::FontBackground, fSetup->ckboxTextbkgd->Checked());
+    for (const FontStyleChoice& s : FontStyleChoices)
+        ini.WriteFlag(s.setting, (fSetup->*s.button)->Down());
+    ini.WriteFlag(Setting::Tablet, fSetup->ckboxTablet->Checked());
+    ini.Write(Setting::StampFile, fSetup->fullFilename);
+}
