@@ -5,12 +5,11 @@
 #include "FileIO.h"
 #include "Folders.h"
 #include "FontStyles.h"
-#include "MarkedSaver.h"
 #include "Glyphs.h"
 #include "Gpshape.h"
 #include "Help.h"
 #include "History.h"
-#include "IniFile.h"
+#include "MarkedSaver.h"
 #include "Services.h"
 #include "Stamp.h"
 #include "bmshapedform.h"
@@ -23,19 +22,11 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QPointer>
 #include <QScopeGuard>
 #include <QScreen>
-#include <QShortcut>
-#include <QStandardPaths>
-#include <QTemporaryFile>
 #include <QThread>
-#include <QThreadPool>
-#include <QTimer>
-
-#include <limits>
 
 TfMain* fMain = nullptr;
 
@@ -47,37 +38,19 @@ namespace {
 constexpr int PasteWaitMs = 3000;
 constexpr int PasteLookMs = 10;
 
-void selectedLook(TShape* indicator)
+} // namespace
+
+void TfMain::selectedLook(TShape* indicator)
 {
     indicator->SetPenColor(clRed);
     indicator->SetBrushColor(clYellow);
 }
 
-void unselectedLook(TShape* indicator)
+void TfMain::unselectedLook(TShape* indicator)
 {
     indicator->SetPenColor(clBlack);
     indicator->SetBrushColor(clBlack);
 }
-
-TShape* indicatorShape(QWidget* parent, int left, int width, TShapeType type, bool selected)
-{
-    auto* s = new TShape(parent, left, 6, width, 31, type);
-    selected ? selectedLook(s) : unselectedLook(s);
-    return s;
-}
-
-TSpeedButton* toolButton(QWidget* parent, int left, Glyphs::Tool tool)
-{
-    auto* b = new TSpeedButton(parent, left, 10);
-    b->GroupIndex = 1;
-    b->AllowAllUp = true;
-    b->SetGlyph(Glyphs::ToolGlyph(tool));
-    return b;
-}
-
-TBevel* frameBevel(QWidget* parent, int left, int width) { return new TBevel(parent, left, 3, width, 39); }
-
-} // namespace
 
 TfMain::TfMain(const QString& programDir, QWidget* owner) : TForm(owner)
 {
@@ -114,144 +87,6 @@ QString TfMain::RecoveryFile() const
     if (marked.isFile() && (!clean.exists() || marked.lastModified() >= clean.lastModified()))
         return MarkedFile();
     return ScreenFile();
-}
-
-void TfMain::createControls()
-{
-    ManyShape1 = new TManyShape(this);
-    ManyShape1->AlignClient();
-    ManyShape1->SetShape(gstRectangle);
-    ManyShape1->SetSurfaceType(stGradientFill);
-    ManyShape1->SetFillDirection(gdUp);
-    ManyShape1->SetGradientToColor(clBlack);
-    ManyShape1->SetOutlineColor(clBlack);
-    ManyShape1->SetOutlineWidth(1);
-    ManyShape1->SetBackColor(clBlue);
-
-    btnSnapShot = new TBitBtn(this, QStringLiteral("Capture"), 8, 8, 83, 25);
-    btnSnapShot->SetBold(true);
-    btnSnapShot->SetFontColor(clMaroon);
-    btnSnapShot->SetGlyph(Glyphs::Capture());
-    Wire(btnSnapShot->OnClick, this, &TfMain::btnSnapShotClick);
-    btnPanel = new TBitBtn(this, QStringLiteral("Tool Bar"), 112, 8, 81, 25);
-    btnPanel->SetGlyph(Glyphs::ToolBar());
-    Wire(btnPanel->OnClick, this, &TfMain::btnPanelClick);
-    btnQuit = new TBitBtn(this, QStringLiteral("&Quit"), 216, 8, 83, 25);
-    btnQuit->SetGlyph(Glyphs::Quit());
-    Wire(btnQuit->OnClick, this, &TfMain::btnQuitClick);
-    CancelButton = btnQuit;
-    btnErase = new TBitBtn(this, QStringLiteral("Clear"), 328, 8, 75, 25);
-    btnErase->SetGlyph(Glyphs::Clear());
-    Wire(btnErase->OnClick, this, &TfMain::btnEraseClick);
-    btnSetup = new TBitBtn(this, QStringLiteral("Setup"), 416, 8, 75, 25);
-    btnSetup->SetGlyph(Glyphs::Setup());
-    Wire(btnSetup->OnClick, this, &TfMain::btnSetupClick);
-    createToolControls();
-    createTextControls();
-    setUpHelp();
-    setTabOrder(btnQuit, btnSnapShot);
-    setTabOrder(btnSnapShot, btnPanel);
-    setTabOrder(btnPanel, btnErase);
-    setTabOrder(btnErase, eText);
-    setTabOrder(eText, btnSetup);
-    setTabOrder(btnSetup, ckboxTablet);
-    btnSnapShot->setFocus();
-}
-
-void TfMain::createToolControls()
-{
-    Bevel1 = frameBevel(this, 504, 145);
-    sScribble = indicatorShape(this, 508, 33, stRoundSquare, true);
-    btnScribble = toolButton(this, 513, Glyphs::Tool::Scribble);
-    btnScribble->SetDown(true);
-    Wire(btnScribble->OnClick, this, &TfMain::btnScribbleClick);
-    sLine = indicatorShape(this, 548, 33, stSquare, false);
-    btnLine = toolButton(this, 552, Glyphs::Tool::Line);
-    Wire(btnLine->OnClick, this, &TfMain::btnLineClick);
-    lHighlight = new TLabel(this, QStringLiteral(" Highlight "), 576, 2, 70, 20);
-    lHighlight->SetFont(TFont{QStringLiteral("MS Sans Serif"), 12, clWhite, 0});
-    lHighlight->SetTransparent(true);
-    lHighlight->Hide();
-    shapePen = new TShape(this, 584, 16, 57, 8);
-    shapePen->SetPen(TPen{clAqua, 1, psSolid, pmCopy});
-    shapePen->SetBrush(TBrush{clAqua, bsSolid});
-
-    Bevel2 = frameBevel(this, 656, 161);
-    sRectangle = indicatorShape(this, 660, 33, stRoundSquare, false);
-    sRoundRect = indicatorShape(this, 692, 33, stRoundSquare, false);
-    sEllipse = indicatorShape(this, 724, 33, stRoundSquare, false);
-    btnRectangle = toolButton(this, 664, Glyphs::Tool::Rectangle);
-    Wire(btnRectangle->OnClick, this, &TfMain::btnRectangleClick);
-    btnRoundRect = toolButton(this, 696, Glyphs::Tool::RoundRect);
-    Wire(btnRoundRect->OnClick, this, &TfMain::btnRoundRectClick);
-    btnEllipse = toolButton(this, 728, Glyphs::Tool::Ellipse);
-    Wire(btnEllipse->OnClick, this, &TfMain::btnEllipseClick);
-    Shape1 = new TShape(this, 760, 8, 49, 25);
-    Shape1->SetPen(TPen{clLime, 4, psSolid, pmCopy});
-    Shape1->SetBrush(TBrush{clWhite, bsClear});
-    Shape1->Hide();
-}
-
-void TfMain::createTextControls()
-{
-    Bevel3 = frameBevel(this, 824, 257);
-    sText = indicatorShape(this, 828, 29, stRoundSquare, false);
-    btnText = toolButton(this, 830, Glyphs::Tool::Text);
-    Wire(btnText->OnClick, this, &TfMain::btnTextClick);
-    sTablet = new TShape(this, 864, 3, 33, 37, stRoundRect);
-    sTablet->SetPen(TPen{clWhite, 1, psSolid, pmCopy});
-    sTablet->SetBrush(TBrush{clWhite, bsSolid});
-    ckboxTablet = new TCheckBox(this, QString(), 872, 8, 15, 17);
-    ckboxTablet->SetColor(clGray);
-    lTablet = new TLabel(this, QStringLiteral("Tablet"), 864, 24, 30, 13);
-    lTablet->SetTransparent(true);
-    Wire(lTablet->OnClick, this, &TfMain::lTabletClick);
-    sText2 = indicatorShape(this, 908, 29, stRoundSquare, false);
-    btnText2 = new TSpeedButton(this, 912, 10);
-    btnText2->SetGlyph(Glyphs::ToolGlyph(Glyphs::Tool::Banner));
-    Wire(btnText2->OnClick, this, &TfMain::btnText2Click);
-    eText = new TEdit(this, 944, 6, 129, 32);
-    eText->SetColor(clSilver);
-    eText->SetFont(TFont{QStringLiteral("MS Sans Serif"), 14, clBlack, fsBold});
-    eText->SetEnabled(false);
-    Wire(eText->OnChange, this, &TfMain::eTextChange);
-    Wire(eText->OnEnter, this, &TfMain::eTextEnter);
-
-    Bevel4 = frameBevel(this, 1088, 97);
-    sIcon = indicatorShape(this, 1092, 33, stRoundSquare, false);
-    sbtnIcon = toolButton(this, 1096, Glyphs::Tool::Stamp);
-    sbtnIcon->SetFont(TFont{QStringLiteral("Arial"), 8, clBlack, fsBold});
-    Wire(sbtnIcon->OnClick, this, &TfMain::sbtnIconClick);
-    Image1 = new TImage(this, 1136, 6, 41, 32);
-    Image1->Center = true;
-    Image1->SetStretch(true);
-}
-
-void TfMain::setUpHelp()
-{
-    const std::pair<QWidget*, const char*> tips[] = {
-        {btnSnapShot, "Capture: take a snapshot of the whole screen to draw on. Remove: put the snapshot away"},
-        {btnPanel, "Show the drawing tools: stretch the bar along the bottom of the screen, or make it small again"},
-        {btnQuit, "Save the settings and end the program"},
-        {btnErase, "Remove every mark and bring back the clean snapshot (Ctrl+Z brings the marks back)"},
-        {btnSetup, "Pen, fill, highlighter, text, stamp, saving and opening screens"},
-        {btnScribble, "Freehand: drag to draw"},
-        {btnLine, "Line: drag from one end to the other"},
-        {btnRectangle, "Rectangle: drag from corner to corner"},
-        {btnRoundRect, "Round rectangle: drag from corner to corner"},
-        {btnEllipse, "Ellipse: drag across the box it fills"},
-        {btnText, "Text: press where the words of the text box go"},
-        {btnText2, "Banner: show the text of the text box large, drag it and let go to print it"},
-        {eText, "The words of the text tool and of the banner"},
-        {ckboxTablet, "Start the on-screen keyboard when the text box is entered"},
-        {sbtnIcon, "Stamp: drag the stamp picture over the snapshot and let go to print it"},
-    };
-    for (const auto& [control, tip] : tips)
-        control->setToolTip(QString::fromUtf8(tip));
-    // F1 works from the bar and every other window of the program.
-    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    help->setContext(Qt::ApplicationShortcut);
-    QObject::connect(help, &QShortcut::activated, this, [this] { ShowHelp(); });
 }
 
 void TfMain::linkHelpButtons()

@@ -135,6 +135,10 @@ public:
     QString KeyboardProgram() const;
 
 private:
+    // The look of a tool's indicator when its tool is chosen, and when not.
+    static void selectedLook(TShape* indicator);
+    static void unselectedLook(TShape* indicator);
+    // The bar's controls (BarControls.cpp).
     void createControls();
     void createToolControls();
     void createTextControls();
