@@ -483,9 +483,7 @@ void TfMain::eTextChange(QObject*)
 {
     const QString text = eText->Text();
     fViewer->Text = text;
-    if (fSetup->eText->Text() != text)
-        fSetup->eText->SetText(text);
-    fSetup->pText->SetCaption(text);
+    fSetup->ShowText(text);
 }
 
 void TfMain::eTextEnter(QObject*)

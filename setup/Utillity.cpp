@@ -823,3 +823,10 @@ void TfSetup::ShowTabletChoice(bool available, bool on)
     if (on)
         ckboxTablet->SetChecked(true);
 }
+
+void TfSetup::ShowText(const QString& text)
+{
+    if (eText->Text() != text)
+        eText->SetText(text);
+    pText->SetCaption(text);
+}

@@ -201,6 +201,8 @@ public:
     void ShowFontSettings(const TFont& font, bool background, TColor backColour);
     // The tablet choices, offered only when the on-screen keyboard is there.
     void ShowTabletChoice(bool available, bool on);
+    // The words of the bar's text box, in this text box and the sample.
+    void ShowText(const QString& text);
 };
 
 extern TfSetup* fSetup;
