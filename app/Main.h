@@ -142,11 +142,11 @@ private:
     void createControls();
     void createToolControls();
     void createTextControls();
+    // Tooltips on the bar's controls, and F1 for the help window.
+    void setUpHelp();
     // Selects the drawing tool of a Mode from 1 to 6.
     void selectTool(int mode);
     void chooseTextTool();
-    // Tooltips on the bar's controls, and F1 for the help window.
-    void setUpHelp();
     void linkHelpButtons();
     void simulatePrintScreen();
     void watchMarks();
