@@ -148,9 +148,16 @@ void TfMain::readFontSettings(const TSettingsFile& ini)
     const QString name = ini.Read(Setting::FontName, QString());
     if (!name.isEmpty())
         f.Name = name.left(31);
-    f.Size = ini.ReadInteger(Setting::FontSize, QStringLiteral("10"), 1, MaxFontSize);
-    f.Color = ini.ReadInteger(Setting::FontColor, QStringLiteral("128"));
-    FontBkColor = ini.ReadInteger(Setting::FontBkColor, QStringLiteral("128"));
+    try {
+        f.Size = ini.ReadInteger(Setting::FontSize, QStringLiteral("10"), 1, MaxFontSize);
+        f.Color = ini.ReadInteger(Setting::FontColor, QStringLiteral("128"));
+        FontBkColor = ini.ReadInteger(Setting::FontBkColor, QStringLiteral("128"));
+    } catch (const Exception&) {
+        // The next close writes back what the dialog shows: what was read
+        // before the damaged number must not be lost with it.
+        fSetup->ShowFontSettings(f, fSetup->ckboxTextbkgd->Checked(), FontBkColor);
+        throw;
+    }
     for (const FontStyleChoice& s : FontStyleChoices)
         if (ini.ReadFlag(s.setting))
             f.Style |= s.style;

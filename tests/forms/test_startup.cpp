@@ -275,6 +275,12 @@ private slots:
         forms.quit();
         QCOMPARE(forms.readFile("setup.ini.bak"), QByteArray(damaged).replace("Operating=No", "Operating=Yes"));
         QCOMPARE(forms.setting("Setup", "Operating"), QStringLiteral("No"));
+
+        // A damaged number keeps the font settings read before it.
+        Forms font(settings("[Font]\r\nName=Courier New\r\nColor=red\r\n"));
+        font.start();
+        font.quit();
+        QCOMPARE(font.setting("Font", "Name"), QStringLiteral("Courier New"));
     }
 
     // Settings that are not a small regular file are reported once and left
