@@ -662,7 +662,7 @@ void TfMain::applyStoredBrushStyle()
     for (TSpeedButton* button : buttons) {
         if (BoxBrushStyle == button->objectName()) {
             button->SetDown(true);
-            fSetup->SetBrushStyle(button);
+            button->OnClick(button);
             return;
         }
     }
@@ -1158,4 +1158,30 @@ void TfMain::sbtnIconClick(QObject*)
     fViewer->History().Commit(); // the stamp is one mark
     SetBackColor(clMaroon);
     ReapplyTool();
+}
+
+// ---- What the setup dialog asks of the bar
+
+void TfMain::ShowPreviews(const PreviewChange& change)
+{
+    if (change.linePenStyle)
+        shapePen->SetPenStyle(*change.linePenStyle);
+    if (change.linePenColor)
+        shapePen->SetPenColor(*change.linePenColor);
+    if (change.lineHeight)
+        shapePen->SetHeight(*change.lineHeight);
+    if (change.outlinePenStyle)
+        Shape1->SetPenStyle(*change.outlinePenStyle);
+    if (change.outlinePenColor)
+        Shape1->SetPenColor(*change.outlinePenColor);
+    if (change.outlinePenWidth)
+        Shape1->SetPenWidth(*change.outlinePenWidth);
+    if (change.fillStyle)
+        Shape1->SetBrushStyle(*change.fillStyle);
+    if (change.fillColor)
+        Shape1->SetBrushColor(*change.fillColor);
+    if (change.highlight)
+        lHighlight->setVisible(*change.highlight);
+    if (change.stamp)
+        Image1->Picture.Assign(*change.stamp);
 }

@@ -10,6 +10,7 @@
 #include <limits>
 #include <QPointer>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class TManyShape;
@@ -181,6 +182,20 @@ private:
     std::unique_ptr<QTimer> marksSettled_;
     std::unique_ptr<QThreadPool> markSaver_;
     bool markSaveFailed_ = false;
+
+public:
+    // ---- What the setup dialog asks of the bar
+    // The bar's samples of the pen, the fill, the highlighter and the stamp
+    // follow the setup dialog; what a change leaves unset stays as it is.
+    struct PreviewChange {
+        std::optional<TPenStyle> linePenStyle, outlinePenStyle;
+        std::optional<TColor> linePenColor, outlinePenColor, fillColor;
+        std::optional<int> lineHeight, outlinePenWidth;
+        std::optional<TBrushStyle> fillStyle;
+        std::optional<bool> highlight;
+        std::optional<QImage> stamp;
+    };
+    void ShowPreviews(const PreviewChange& change);
 };
 
 extern TfMain* fMain;

@@ -10,6 +10,8 @@
 #include "util1.h"
 
 #include <QFontDatabase>
+#include <optional>
+#include <utility>
 
 TfSetup* fSetup = nullptr;
 
@@ -53,6 +55,16 @@ TSpeedButton* toggleButton(QWidget* parent, const char* name, int left, int top,
     TSpeedButton* b = groupButton(parent, name, left, top, group, glyph);
     b->AllowAllUp = true;
     return b;
+}
+
+// The style a style button stands for, if it is one of them.
+template <typename Style>
+std::optional<Style> styleOf(QObject* button, std::initializer_list<std::pair<QObject*, Style>> styles)
+{
+    for (const auto& [b, style] : styles)
+        if (b == button)
+            return style;
+    return std::nullopt;
 }
 
 class UpdatingGuard {
@@ -118,14 +130,18 @@ void TfSetup::createLinePage(QWidget* page)
     DashDotPen = groupButton(page, "DashDotPen", 123, 48, 3, Glyphs::PenStyle(psDashDot));
     DashDotDotPen = groupButton(page, "DashDotDotPen", 156, 48, 3, Glyphs::PenStyle(psDashDotDot));
     ClearPen = groupButton(page, "ClearPen", 213, 48, 3, Glyphs::PenStyle(psClear), false);
-    for (TSpeedButton* b : {SolidPen, DashPen, DotPen, DashDotPen, DashDotDotPen, ClearPen})
-        b->OnClick = [this, b](QObject*) { SetPenStyle(b); };
+    Wire(SolidPen->OnClick, this, &TfSetup::SolidPenClick);
+    Wire(DashPen->OnClick, this, &TfSetup::DashPenClick);
+    Wire(DotPen->OnClick, this, &TfSetup::DotPenClick);
+    Wire(DashDotPen->OnClick, this, &TfSetup::DashDotPenClick);
+    Wire(DashDotDotPen->OnClick, this, &TfSetup::DashDotDotPenClick);
+    Wire(ClearPen->OnClick, this, &TfSetup::ClearPenClick);
     lPenColor = label(page, QStringLiteral("Color"), 307, 32);
     PenColor = new TSpeedButton(page, 307, 48);
     PenColor->SetGlyph(Glyphs::Colour());
-    PenColor->OnClick = [this](QObject* s) { PenColorClick(s); };
+    Wire(PenColor->OnClick, this, &TfSetup::PenColorClick);
     TrackBar1 = new TTrackBar(page, 360, 16, 41, 113, 1, 30, 25);
-    TrackBar1->OnChange = [this](QObject* s) { TrackBar1Change(s); };
+    Wire(TrackBar1->OnChange, this, &TfSetup::TrackBar1Change);
     Label13 = label(page, QStringLiteral("30"), 400, 24);
     Label12 = label(page, QStringLiteral("1"), 400, 110);
     Label3 = label(page, QStringLiteral("thickness"), 400, 64);
@@ -141,7 +157,7 @@ void TfSetup::createLinePage(QWidget* page)
     sHighlight->Hide();
     lHighlight = label(page, QStringLiteral("Highlight"), 32, 80);
     Highlight = toggleButton(page, "Highlight", 40, 96, 4, Glyphs::Highlight(false));
-    Highlight->OnClick = [this](QObject* s) { HighlightClick(s); };
+    Wire(Highlight->OnClick, this, &TfSetup::HighlightClick);
     createFillControls(page);
 }
 
@@ -160,13 +176,18 @@ void TfSetup::createFillControls(QWidget* page)
     DiagCrossBrush = groupButton(page, "DiagCrossBrush", 179, 165, 1, Glyphs::BrushStyle(bsDiagCross));
     CrossBrush = groupButton(page, "CrossBrush", 211, 165, 1, Glyphs::BrushStyle(bsCross));
     ClearBrush = groupButton(page, "ClearBrush", 251, 165, 1, Glyphs::BrushStyle(bsClear));
-    for (TSpeedButton* b : {SolidBrush, HorizontalBrush, VerticalBrush, BDiagonalBrush, FDiagonalBrush, DiagCrossBrush,
-                            CrossBrush, ClearBrush})
-        b->OnClick = [this, b](QObject*) { SetBrushStyle(b); };
+    Wire(SolidBrush->OnClick, this, &TfSetup::SolidBrushClick);
+    Wire(HorizontalBrush->OnClick, this, &TfSetup::HorizontalBrushClick);
+    Wire(VerticalBrush->OnClick, this, &TfSetup::VerticalBrushClick);
+    Wire(BDiagonalBrush->OnClick, this, &TfSetup::BDiagonalBrushClick);
+    Wire(FDiagonalBrush->OnClick, this, &TfSetup::FDiagonalBrushClick);
+    Wire(DiagCrossBrush->OnClick, this, &TfSetup::DiagCrossBrushClick);
+    Wire(CrossBrush->OnClick, this, &TfSetup::CrossBrushClick);
+    Wire(ClearBrush->OnClick, this, &TfSetup::ClearBrushClick);
     lColor = label(page, QStringLiteral("Color"), 307, 150);
     BrushColor = new TSpeedButton(page, 307, 165);
     BrushColor->SetGlyph(Glyphs::Colour());
-    BrushColor->OnClick = [this](QObject* s) { BrushColorClick(s); };
+    Wire(BrushColor->OnClick, this, &TfSetup::BrushColorClick);
     Shape1 = new TShape(page, 344, 144, 73, 57);
     Shape1->SetPen(TPen{clLime, 4, psSolid, pmCopy});
     Shape1->SetBrush(TBrush{clWhite, bsClear});
@@ -193,30 +214,30 @@ void TfSetup::createTextPage(QWidget* page)
     sbtnFont->SetCaption(QStringLiteral("F"));
     sbtnFont->SetFont(TFont{QStringLiteral("Times New Roman"), 12, clBlack, fsBold | fsItalic});
     sbtnFont->setToolTip(QStringLiteral("Font"));
-    sbtnFont->OnClick = [this](QObject* s) { sbtnFontClick(s); };
+    Wire(sbtnFont->OnClick, this, &TfSetup::sbtnFontClick);
     cboxFontName = new TComboBox(page, 42, 14, 131, 21);
     cboxFontName->SetText(QStringLiteral("Arial"));
-    cboxFontName->OnChange = [this](QObject* s) { cboxFontNameChange(s); };
+    Wire(cboxFontName->OnChange, this, &TfSetup::cboxFontNameChange);
     Bevel6 = new TBevel(page, 16, 56, 137, 49);
     Label5 = label(page, QStringLiteral("Styles"), 72, 48, MaroonArial);
     BoldButton = toggleButton(page, "BoldButton", 24, 69, 1, Glyphs::Bold());
     BoldButton->setToolTip(QStringLiteral("Bold"));
-    BoldButton->OnClick = [this](QObject* s) { BoldButtonClick(s); };
+    Wire(BoldButton->OnClick, this, &TfSetup::BoldButtonClick);
     ItalicButton = toggleButton(page, "ItalicButton", 57, 69, 2, Glyphs::Italic());
     ItalicButton->setToolTip(QStringLiteral("Italic"));
-    ItalicButton->OnClick = [this](QObject* s) { ItalicButtonClick(s); };
+    Wire(ItalicButton->OnClick, this, &TfSetup::ItalicButtonClick);
     UnderlineButton = toggleButton(page, "UnderlineButton", 89, 69, 3, Glyphs::Underline());
     UnderlineButton->setToolTip(QStringLiteral("Underline"));
-    UnderlineButton->OnClick = [this](QObject* s) { UnderlineButtonClick(s); };
+    Wire(UnderlineButton->OnClick, this, &TfSetup::UnderlineButtonClick);
     StrikeThruButton = toggleButton(page, "StrikeThruButton", 120, 69, 4, QImage());
     StrikeThruButton->SetCaption(QStringLiteral("S"));
     StrikeThruButton->SetFont(TFont{QStringLiteral("Arial"), 16, clBlack, fsStrikeOut});
-    StrikeThruButton->OnClick = [this](QObject* s) { StrikeThruButtonClick(s); };
+    Wire(StrikeThruButton->OnClick, this, &TfSetup::StrikeThruButtonClick);
     Label27 = label(page, QStringLiteral("size"), 160, 40, MaroonArial);
     lFontSize = label(page, QStringLiteral("10"), 156, 56, TFont{QStringLiteral("Arial"), 16, clBlack, fsBold});
     TrackBar2 = new TTrackBar(page, 184, 8, 33, 105, 0, 30, 30);
     TrackBar2->setTickPosition(QSlider::TicksRight);
-    TrackBar2->OnChange = [this](QObject* s) { TrackBar2Change(s); };
+    Wire(TrackBar2->OnChange, this, &TfSetup::TrackBar2Change);
     Label7 = label(page, QStringLiteral("40"), 216, 16);
     Label6 = label(page, QStringLiteral("10"), 216, 94);
     Bevel1 = new TBevel(page, 232, 16, 145, 97);
@@ -225,28 +246,28 @@ void TfSetup::createTextPage(QWidget* page)
     Label10 = label(page, QStringLiteral("Font"), 256, 26, MaroonArial);
     sbtnFontColor = new TSpeedButton(page, 251, 53);
     sbtnFontColor->SetGlyph(Glyphs::Colour());
-    sbtnFontColor->OnClick = [this](QObject* s) { sbtnFontColorClick(s); };
+    Wire(sbtnFontColor->OnClick, this, &TfSetup::sbtnFontColorClick);
     Bevel5 = new TBevel(page, 296, 32, 73, 53);
     Label8 = label(page, QStringLiteral("Background"), 304, 26, MaroonArial);
     sbtnFontbkgdColor = new TSpeedButton(page, 323, 53);
     sbtnFontbkgdColor->SetGlyph(Glyphs::Colour());
-    sbtnFontbkgdColor->OnClick = [this](QObject* s) { sbtnFontbkgdColorClick(s); };
+    Wire(sbtnFontbkgdColor->OnClick, this, &TfSetup::sbtnFontbkgdColorClick);
     ckboxTextbkgd = new TCheckBox(page, QStringLiteral("Show background"), 240, 88, 121, 17);
     ckboxTextbkgd->SetFont(MaroonArial, clMaroon);
-    ckboxTextbkgd->OnClick = [this](QObject* s) { ckboxTextbkgdClick(s); };
+    Wire(ckboxTextbkgd->OnClick, this, &TfSetup::ckboxTextbkgdClick);
     Label14 = label(page, QStringLiteral("Text"), 400, 8, MaroonArial);
     ckboxDragText = new TCheckBox(page, QStringLiteral("Drag"), 392, 24, 49, 17);
     ckboxDragText->SetFont(MaroonArial, clMaroon);
-    ckboxDragText->OnClick = [this](QObject* s) { ckboxDragTextClick(s); };
+    Wire(ckboxDragText->OnClick, this, &TfSetup::ckboxDragTextClick);
     TrackBar3 = new TTrackBar(page, 408, 40, 33, 97, 1, 10, 10);
     TrackBar3->setTickPosition(QSlider::TicksRight);
-    TrackBar3->OnChange = [this](QObject* s) { TrackBar3Change(s); };
+    Wire(TrackBar3->OnChange, this, &TfSetup::TrackBar3Change);
     Label16 = label(page, QStringLiteral("10"), 440, 48);
     Label15 = label(page, QStringLiteral("1"), 440, 120);
     eText = new TEdit(page, 16, 120, 377, 21);
     eText->SetColor(clAqua);
-    eText->OnChange = [this](QObject* s) { eTextChange(s); };
-    eText->OnEnter = [this](QObject* s) { eTextEnter(s); };
+    Wire(eText->OnChange, this, &TfSetup::eTextChange);
+    Wire(eText->OnEnter, this, &TfSetup::eTextEnter);
     pText = new TPanel(page, 8, 144, 441, 65);
     pText->SetColor(clSilver);
     TFont sample{QStringLiteral("Arial"), 10, clBlack, 0};
@@ -254,11 +275,11 @@ void TfSetup::createTextPage(QWidget* page)
     pText->SetFont(sample);
     ckboxDragDrop = new TCheckBox(page, QStringLiteral("Drag && Drop"), 8, 210, 97, 17);
     ckboxDragDrop->SetFont(MaroonArial, clMaroon);
-    ckboxDragDrop->OnClick = [this](QObject* s) { ckboxDragDropClick(s); };
+    Wire(ckboxDragDrop->OnClick, this, &TfSetup::ckboxDragDropClick);
     Label2 = label(page, QStringLiteral("(select and release)"), 112, 212);
     ckboxTablet = new TCheckBox(page, QStringLiteral("Always a Tablet"), 280, 210, 129, 17);
     ckboxTablet->SetFont(MaroonArial, clMaroon);
-    ckboxTablet->OnClick = [this](QObject* s) { ckboxTabletClick(s); };
+    Wire(ckboxTablet->OnClick, this, &TfSetup::ckboxTabletClick);
 }
 
 void TfSetup::createIconsPage(QWidget* page)
@@ -266,7 +287,7 @@ void TfSetup::createIconsPage(QWidget* page)
     Label17 = label(page, QStringLiteral("Stamp setup"), 64, 24, TFont{QStringLiteral("MS Sans Serif"), 14, clMaroon, fsBold});
     btnIcon = new TBitBtn(page, QStringLiteral("Install"), 312, 24, 75, 25);
     btnIcon->SetGlyph(Glyphs::Install());
-    btnIcon->OnClick = [this](QObject* s) { btnIconClick(s); };
+    Wire(btnIcon->OnClick, this, &TfSetup::btnIconClick);
     Label18 = label(page, QStringLiteral("Use the button to the right to setup a stamp."), 24, 64);
     Label19 = label(page, QStringLiteral("Once a stamp is selected:"), 24, 88);
     Label20 = label(page, QStringLiteral("1. Press the [ Finished ] button."), 48, 112);
@@ -291,31 +312,31 @@ void TfSetup::createOptionsPage(QWidget* page)
     btnSave = new TBitBtn(page, QStringLiteral("Save"), 25, 16, 88, 25);
     btnSave->SetGlyph(Glyphs::Save());
     btnSave->SetEnabled(false);
-    btnSave->OnClick = [this](QObject* s) { btnSaveClick(s); };
+    Wire(btnSave->OnClick, this, &TfSetup::btnSaveClick);
     btnOpen = new TBitBtn(page, QStringLiteral("Open"), 23, 56, 90, 25);
     btnOpen->SetGlyph(Glyphs::Open());
-    btnOpen->OnClick = [this](QObject* s) { btnOpenClick(s); };
+    Wire(btnOpen->OnClick, this, &TfSetup::btnOpenClick);
     btnAbout = new TBitBtn(page, QStringLiteral("About Us"), 336, 16, 89, 25);
     btnAbout->SetGlyph(Glyphs::About());
     lTablet = label(page, QStringLiteral("Tablet Keyboard missing"), 272, 192, TFont{QStringLiteral("Arial"), 10, clMaroon, fsBold});
     lTablet->Hide();
     ckboxTablet2 = new TCheckBox(page, QStringLiteral("Always a Tablet"), 280, 210, 129, 17);
     ckboxTablet2->SetFont(MaroonArialBold, clMaroon);
-    ckboxTablet2->OnClick = [this](QObject* s) { ckboxTablet2Click(s); };
+    Wire(ckboxTablet2->OnClick, this, &TfSetup::ckboxTablet2Click);
 }
 
 void TfSetup::createFrameButtons()
 {
     btnIcons = new TBitBtn(this, QStringLiteral("Stamp"), 8, 248, 75, 25);
     btnIcons->SetGlyph(Glyphs::Stamps());
-    btnIcons->OnClick = [this](QObject* s) { btnIconsClick(s); };
+    Wire(btnIcons->OnClick, this, &TfSetup::btnIconsClick);
     btnOptions = new TBitBtn(this, QStringLiteral("Options"), 96, 248, 75, 25);
     btnOptions->SetGlyph(Glyphs::Options());
-    btnOptions->OnClick = [this](QObject* s) { btnOptionsClick(s); };
+    Wire(btnOptions->OnClick, this, &TfSetup::btnOptionsClick);
     BtnFinished = new TBitBtn(this, QStringLiteral("Finished"), 192, 248, 75, 25);
     BtnFinished->SetGlyph(Glyphs::Finished());
     DefaultButton = BtnFinished;
-    BtnFinished->OnClick = [this](QObject* s) { BtnFinishedClick(s); };
+    Wire(BtnFinished->OnClick, this, &TfSetup::BtnFinishedClick);
     btnHelp = new TBitBtn(this, QStringLiteral("Help"), 352, 248, 89, 25);
     btnHelp->SetGlyph(Glyphs::Help());
 }
@@ -327,70 +348,50 @@ void TfSetup::SetPenStyle(QObject* Sender)
     // The clear pen hides the colour choice; any other pen brings it back.
     PenColor->SetEnabled(true);
     lPenColor->SetEnabled(true);
-    if (Sender != ClearPen) {
-        PenColor->Show();
-        lPenColor->Show();
-    }
-    const bool boxTool = fMain->Mode >= 3 && fMain->Mode <= 5;
-    TPenStyle style;
-    if (Sender == SolidPen) {
-        style = psSolid;
-        if (boxTool) {
-            Shape1->SetPenStyle(psSolid);
-            fMain->Shape1->SetPenStyle(psSolid);
-            lEmpty->Show();
-            ClearBrush->Show();
-        }
-    } else if (Sender == DashPen) {
-        style = psDash;
-    } else if (Sender == DotPen) {
-        style = psDot;
-    } else if (Sender == DashDotPen) {
-        style = psDashDot;
-    } else if (Sender == DashDotDotPen) {
-        style = psDashDotDot;
-    } else if (Sender == ClearPen) {
-        style = psClear;
-        PenColor->Hide();
-        lPenColor->Hide();
-        if (boxTool) {
-            Shape1->SetPenStyle(psClear);
-            fMain->Shape1->SetPenStyle(psClear);
-            lEmpty->Hide();
-            ClearBrush->Hide();
-        }
-    } else {
+    const bool clear = Sender == ClearPen;
+    PenColor->setVisible(!clear);
+    lPenColor->setVisible(!clear);
+    const std::optional<TPenStyle> style = styleOf<TPenStyle>(Sender, {{SolidPen, psSolid}, {DashPen, psDash}, {DotPen, psDot},
+                                                            {DashDotPen, psDashDot}, {DashDotDotPen, psDashDotDot},
+                                                            {ClearPen, psClear}});
+    if (!style)
         return;
+    TfMain::PreviewChange bar;
+    // A box is outlined solid or not at all; a box with neither outline nor
+    // fill could not be seen.
+    if ((clear || *style == psSolid) && fMain->Mode >= 3 && fMain->Mode <= 5) {
+        Shape1->SetPenStyle(*style);
+        bar.outlinePenStyle = *style;
+        lEmpty->setVisible(!clear);
+        ClearBrush->setVisible(!clear);
     }
-    fViewer->Canvas().Pen.Style = style;
-    shapePen->SetPenStyle(style);
-    fMain->shapePen->SetPenStyle(style);
+    fViewer->Canvas().Pen.Style = *style;
+    shapePen->SetPenStyle(*style);
+    bar.linePenStyle = *style;
+    fMain->ShowPreviews(bar);
 }
 
 void TfSetup::PenColorClick(QObject*)
 {
+    const bool line = fMain->LineMode;
+    const auto chosen = Services::Dialogs().ChooseColor(this, line ? fMain->LinePenColor : fMain->BoxPenColor);
+    if (!chosen)
+        return;
     TCanvas& canvas = fViewer->Canvas();
-    if (fMain->LineMode) {
-        const auto chosen = Services::Dialogs().ChooseColor(this, fMain->LinePenColor);
-        if (!chosen)
-            return;
-        shapePen->SetBrushColor(*chosen);
-        shapePen->SetPenColor(*chosen);
-        fMain->shapePen->SetPenColor(*chosen);
+    shapePen->SetBrushColor(*chosen);
+    shapePen->SetPenColor(*chosen);
+    canvas.Pen.Color = *chosen;
+    TfMain::PreviewChange bar;
+    if (line) {
         fMain->LinePenColor = *chosen;
-        canvas.Pen.Color = *chosen;
         canvas.Brush.Color = *chosen;
+        bar.linePenColor = *chosen;
     } else {
-        const auto chosen = Services::Dialogs().ChooseColor(this, fMain->BoxPenColor);
-        if (!chosen)
-            return;
-        shapePen->SetBrushColor(*chosen);
-        shapePen->SetPenColor(*chosen);
-        Shape1->SetPenColor(*chosen);
-        fMain->Shape1->SetPenColor(*chosen);
         fMain->BoxPenColor = *chosen;
-        canvas.Pen.Color = *chosen;
+        Shape1->SetPenColor(*chosen);
+        bar.outlinePenColor = *chosen;
     }
+    fMain->ShowPreviews(bar);
 }
 
 void TfSetup::TrackBar1Change(QObject*)
@@ -400,78 +401,67 @@ void TfSetup::TrackBar1Change(QObject*)
     lLine->SetCaption(IntToStr(thickness));
     shapePen->SetHeight(thickness / 2 + 1);
     shapePen->SetTop(linePreviewTop(thickness));
-    if (thickness == 1) {
-        if (fMain->Mode == 1 || fMain->Mode == 2) {
-            SolidPen->SetDown(true);
-            setDashedChoices(true);
-            fMain->LinePenThickness = 1;
-        } else {
-            fMain->BoxPenThickness = 1;
-            fMain->Shape1->SetPenWidth(2);
-        }
-        return;
-    }
-    if (fMain->LineMode) {
+    // Only the thinnest line pen may be dashed or dotted.
+    const bool linePen = thickness == 1 ? fMain->Mode == 1 || fMain->Mode == 2 : fMain->LineMode;
+    TfMain::PreviewChange bar;
+    if (linePen) {
         SolidPen->SetDown(true);
-        setDashedChoices(false);
-        Shape1->SetHeight(thickness);
+        setDashedChoices(thickness == 1);
         fMain->LinePenThickness = thickness;
-        fMain->Shape1->SetPenWidth(2);
     } else {
         fMain->BoxPenThickness = thickness;
-        fMain->Shape1->SetPenWidth(previewPenWidth(thickness));
-        Shape1->SetPenWidth(previewPenWidth(thickness));
+        bar.outlinePenWidth = previewPenWidth(thickness);
     }
-    shapePen->SetHeight(thickness / 2 + 1);
-    fMain->shapePen->SetHeight(thickness / 2 + 1);
+    // At the thinnest pen the samples keep the size they had.
+    if (thickness > 1) {
+        if (linePen) {
+            Shape1->SetHeight(thickness);
+            bar.outlinePenWidth = 2;
+        } else {
+            Shape1->SetPenWidth(previewPenWidth(thickness));
+        }
+        bar.lineHeight = thickness / 2 + 1;
+    }
+    fMain->ShowPreviews(bar);
 }
 
 void TfSetup::HighlightClick(QObject*)
 {
-    if (Highlight->Down()) {
-        fViewer->Marker = true;
-        sHighlight->Show();
-        fMain->lHighlight->Show();
-        const bool line = fMain->btnLine->Down();
-        fViewer->HLock = line;
-        lHorizontal->setVisible(line);
-    } else {
-        fViewer->Marker = false;
-        fViewer->HLock = false;
-        sHighlight->Hide();
-        fMain->lHighlight->Hide();
-        lHorizontal->Hide();
-    }
-    Highlight->SetGlyph(Glyphs::Highlight(Highlight->Down()));
+    const bool on = Highlight->Down();
+    // The highlighter draws its lines level.
+    const bool locked = on && fMain->btnLine->Down();
+    fViewer->Marker = on;
+    fViewer->HLock = locked;
+    sHighlight->setVisible(on);
+    lHorizontal->setVisible(locked);
+    TfMain::PreviewChange bar;
+    bar.highlight = on;
+    fMain->ShowPreviews(bar);
+    Highlight->SetGlyph(Glyphs::Highlight(on));
 }
 
 void TfSetup::SetBrushStyle(QObject* Sender)
 {
-    BrushColor->Show();
-    lColor->Show();
     TCanvas& canvas = fViewer->Canvas();
     canvas.Brush.Color = Shape1->Brush().Color;
-    const struct {
-        TSpeedButton* button;
-        TBrushStyle style;
-    } styles[] = {{SolidBrush, bsSolid},         {ClearBrush, bsClear},           {HorizontalBrush, bsHorizontal},
-                  {VerticalBrush, bsVertical},   {FDiagonalBrush, bsFDiagonal},   {BDiagonalBrush, bsBDiagonal},
-                  {CrossBrush, bsCross},         {DiagCrossBrush, bsDiagCross}};
-    for (const auto& s : styles) {
-        if (Sender != s.button)
-            continue;
-        canvas.Brush.Style = s.style;
-        Shape1->SetBrushStyle(s.style);
-        fMain->Shape1->SetBrushStyle(s.style);
-        fMain->BoxBrushStyle = s.button->objectName();
-        const bool clear = s.style == bsClear;
-        if (clear) {
-            BrushColor->Hide();
-            lColor->Hide();
-        }
-        lClear->setVisible(!clear);
-        ClearPen->setVisible(!clear);
-    }
+    const std::optional<TBrushStyle> style =
+        styleOf<TBrushStyle>(Sender, {{SolidBrush, bsSolid}, {ClearBrush, bsClear}, {HorizontalBrush, bsHorizontal},
+                         {VerticalBrush, bsVertical}, {FDiagonalBrush, bsFDiagonal}, {BDiagonalBrush, bsBDiagonal},
+                         {CrossBrush, bsCross}, {DiagCrossBrush, bsDiagCross}});
+    // An empty fill has no colour, and no box goes without both outline and fill.
+    const bool clear = style == bsClear;
+    BrushColor->setVisible(!clear);
+    lColor->setVisible(!clear);
+    if (!style)
+        return;
+    canvas.Brush.Style = *style;
+    Shape1->SetBrushStyle(*style);
+    fMain->BoxBrushStyle = Sender->objectName();
+    lClear->setVisible(!clear);
+    ClearPen->setVisible(!clear);
+    TfMain::PreviewChange bar;
+    bar.fillStyle = *style;
+    fMain->ShowPreviews(bar);
 }
 
 void TfSetup::BrushColorClick(QObject*)
@@ -482,7 +472,9 @@ void TfSetup::BrushColorClick(QObject*)
         return;
     canvas.Brush.Color = *chosen;
     Shape1->SetBrushColor(*chosen);
-    fMain->Shape1->SetBrushColor(*chosen);
+    TfMain::PreviewChange bar;
+    bar.fillColor = *chosen;
+    fMain->ShowPreviews(bar);
 }
 
 // ---- Frame
@@ -674,7 +666,9 @@ void TfSetup::LoadStamp(const QString& path)
     if (stamp.isNull())
         throw EInvalidGraphic(error);
     Image1->Picture.Assign(stamp);
-    fMain->Image1->Picture.Assign(stamp);
+    TfMain::PreviewChange bar;
+    bar.stamp = stamp;
+    fMain->ShowPreviews(bar);
     fStamp->BMShapedForm1->Picture.Assign(stamp);
 }
 

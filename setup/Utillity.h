@@ -115,7 +115,13 @@ public:
     QString CurrentDir;
     QString fullFilename;
 
-    // Line and fill.
+    // Line and fill: each style button applies its own style.
+    void SolidPenClick(QObject* Sender) { SetPenStyle(SolidPen); }
+    void DashPenClick(QObject* Sender) { SetPenStyle(DashPen); }
+    void DotPenClick(QObject* Sender) { SetPenStyle(DotPen); }
+    void DashDotPenClick(QObject* Sender) { SetPenStyle(DashDotPen); }
+    void DashDotDotPenClick(QObject* Sender) { SetPenStyle(DashDotDotPen); }
+    void ClearPenClick(QObject* Sender) { SetPenStyle(ClearPen); }
     void SetPenStyle(QObject* Sender);
     void PenColorClick(QObject* Sender);
     void TrackBar1Change(QObject* Sender);
