@@ -180,6 +180,9 @@ private:
     void createLinePage(QWidget* page);
     void createFillControls(QWidget* page);
     void createTextPage(QWidget* page);
+    void createFontControls(QWidget* page);
+    void createColourControls(QWidget* page);
+    void createTextControls(QWidget* page);
     void createIconsPage(QWidget* page);
     void createOptionsPage(QWidget* page);
     void createFrameButtons();
