@@ -196,13 +196,20 @@ void TfSetup::SetBrushStyle(QObject* Sender)
     fMain->ShowPreviews(bar);
 }
 
-void TfSetup::BrushColorClick(QObject*)
+std::optional<TColor> TfSetup::chooseBrushColor()
 {
     TCanvas& canvas = fViewer->Canvas();
     const auto chosen = Services::Dialogs().ChooseColor(this, canvas.Brush.Color);
+    if (chosen)
+        canvas.Brush.Color = *chosen;
+    return chosen;
+}
+
+void TfSetup::BrushColorClick(QObject*)
+{
+    const auto chosen = chooseBrushColor();
     if (!chosen)
         return;
-    canvas.Brush.Color = *chosen;
     Shape1->SetBrushColor(*chosen);
     TfMain::PreviewChange bar;
     bar.fillColor = *chosen;
@@ -327,11 +334,9 @@ void TfSetup::sbtnFontColorClick(QObject*)
 
 void TfSetup::sbtnFontbkgdColorClick(QObject*)
 {
-    TCanvas& canvas = fViewer->Canvas();
-    const auto chosen = Services::Dialogs().ChooseColor(this, canvas.Brush.Color);
+    const auto chosen = chooseBrushColor();
     if (!chosen)
         return;
-    canvas.Brush.Color = *chosen;
     pText->SetColor(ckboxTextbkgd->Checked() ? *chosen : clSilver);
     // The text tool takes its background from here when it is next chosen.
     fMain->FontBkColor = *chosen;
@@ -357,22 +362,18 @@ void TfSetup::eTextEnter(QObject*)
 
 void TfSetup::ckboxDragTextClick(QObject*)
 {
-    if (ckboxDragText->Checked()) {
-        fViewer->DragPauseMax = TrackBar3->Max() - TrackBar3->Position() + 1;
-        fViewer->DragText = true;
-    } else {
-        fViewer->DragText = false;
-    }
+    if (ckboxDragText->Checked())
+        fViewer->DragPauseMax = dragPause();
+    fViewer->DragText = ckboxDragText->Checked();
 }
 
-void TfSetup::TrackBar3Change(QObject*) { fViewer->DragPauseMax = TrackBar3->Max() - TrackBar3->Position() + 1; }
+void TfSetup::TrackBar3Change(QObject*) { fViewer->DragPauseMax = dragPause(); }
 
 void TfSetup::ckboxDragDropClick(QObject*)
 {
-    if (ckboxDragDrop->Checked())
-        fMain->eText->setGeometry(944, fMain->eText->Top(), 129, fMain->eText->Height());
-    else
-        fMain->eText->setGeometry(904, fMain->eText->Top(), 169, fMain->eText->Height());
+    // The bar's text box makes room for the drag-and-drop choice.
+    const bool drop = ckboxDragDrop->Checked();
+    fMain->eText->setGeometry(drop ? 944 : 904, fMain->eText->Top(), drop ? 129 : 169, fMain->eText->Height());
 }
 
 // ---- Stamp and options
@@ -404,12 +405,17 @@ void TfSetup::LoadStamp(const QString& path)
     fStamp->BMShapedForm1->Picture.Assign(stamp);
 }
 
-void TfSetup::btnIconClick(QObject*)
+std::optional<QString> TfSetup::chooseBitmap(const QString& folder, const QString& name)
 {
-    const QString start = prepareFolder(StampsFolder(), QStringLiteral("Stamps"));
-    const auto chosen = Services::Dialogs().OpenFile(
+    const QString start = prepareFolder(folder, name);
+    return Services::Dialogs().OpenFile(
         this, FileDialogRequest{QStringLiteral("Open Screen snapshot"), QStringLiteral("bitmaps |*.bmp|all files|*"),
                                 QStringLiteral("bmp"), start, QStringLiteral("noname.bmp")});
+}
+
+void TfSetup::btnIconClick(QObject*)
+{
+    const auto chosen = chooseBitmap(StampsFolder(), QStringLiteral("Stamps"));
     if (!chosen)
         return;
     LoadStamp(*chosen);
@@ -442,31 +448,20 @@ void TfSetup::btnSaveClick(QObject*)
 
 void TfSetup::btnOpenClick(QObject*)
 {
-    const QString start = prepareFolder(ScreensFolder(), QStringLiteral("Screens"));
-    const auto chosen = Services::Dialogs().OpenFile(
-        this, FileDialogRequest{QStringLiteral("Open Screen snapshot"), QStringLiteral("bitmaps |*.bmp|all files|*"),
-                                QStringLiteral("bmp"), start, QStringLiteral("noname.bmp")});
+    const auto chosen = chooseBitmap(ScreensFolder(), QStringLiteral("Screens"));
     if (!chosen)
         return;
     fViewer->Image1->Picture.LoadFromFile(*chosen);
 }
 
-void TfSetup::ckboxTabletClick(QObject*)
-{
-    if (ckboxTablet->Checked()) {
-        ckboxTablet2->SetChecked(true);
-        fMain->ckboxTablet->SetChecked(true);
-    } else {
-        ckboxTablet2->SetChecked(false);
-    }
-}
+void TfSetup::ckboxTabletClick(QObject*) { matchTabletBoxes(ckboxTablet, ckboxTablet2); }
 
-void TfSetup::ckboxTablet2Click(QObject*)
+void TfSetup::ckboxTablet2Click(QObject*) { matchTabletBoxes(ckboxTablet2, ckboxTablet); }
+
+void TfSetup::matchTabletBoxes(TCheckBox* clicked, TCheckBox* other)
 {
-    if (ckboxTablet2->Checked()) {
-        ckboxTablet->SetChecked(true);
+    // The two pages' boxes are one choice; ticking it ticks the bar's too.
+    other->SetChecked(clicked->Checked());
+    if (clicked->Checked())
         fMain->ckboxTablet->SetChecked(true);
-    } else {
-        ckboxTablet->SetChecked(false);
-    }
 }

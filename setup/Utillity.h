@@ -5,6 +5,8 @@
 
 #include "Form.h"
 
+#include <optional>
+
 class TfSetup : public TForm {
 public:
     explicit TfSetup(QWidget* owner = nullptr);
@@ -178,6 +180,7 @@ public:
 
 private:
     void createLinePage(QWidget* page);
+    void createHighlightControls(QWidget* page);
     void createFillControls(QWidget* page);
     void createTextPage(QWidget* page);
     void createFontControls(QWidget* page);
@@ -191,6 +194,12 @@ private:
     // Makes sure the folder exists; returns the folder a file dialog starts in.
     QString prepareFolder(const QString& folder, const QString& name);
     int workingPage() const;
+    int dragPause() const { return TrackBar3->Max() - TrackBar3->Position() + 1; }
+    // The open dialog for a bitmap, starting in the given folder of the program.
+    std::optional<QString> chooseBitmap(const QString& folder, const QString& name);
+    // The colour dialog for the surface's brush, which takes the colour chosen.
+    std::optional<TColor> chooseBrushColor();
+    void matchTabletBoxes(TCheckBox* clicked, TCheckBox* other);
 };
 
 extern TfSetup* fSetup;

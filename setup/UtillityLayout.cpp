@@ -121,6 +121,12 @@ void TfSetup::createLinePage(QWidget* page)
     shapePen = new TShape(page, 96, 96, 225, 10);
     shapePen->SetPen(TPen{clAqua, 1, psSolid, pmCopy});
     shapePen->SetBrush(TBrush{clAqua, bsSolid});
+    createHighlightControls(page);
+    createFillControls(page);
+}
+
+void TfSetup::createHighlightControls(QWidget* page)
+{
     lHorizontal = label(page, QStringLiteral("Horizontally Locked"), 152, 72,
                         TFont{QStringLiteral("Arial"), 10, clPurple, fsBold});
     lHorizontal->Hide();
@@ -130,7 +136,6 @@ void TfSetup::createLinePage(QWidget* page)
     lHighlight = label(page, QStringLiteral("Highlight"), 32, 80);
     Highlight = toggleButton(page, "Highlight", 40, 96, 4, Glyphs::Highlight(false));
     Wire(Highlight->OnClick, this, &TfSetup::HighlightClick);
-    createFillControls(page);
 }
 
 void TfSetup::createFillControls(QWidget* page)
