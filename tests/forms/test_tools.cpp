@@ -144,6 +144,7 @@ private slots:
     void outOfRangeThicknessComesBackWithinTheSlider()
     {
         for (const auto& stored : QList<QPair<QByteArray, int>>{{"0", 6}, {"-4", 1}, {"99", 30}}) {
+            forms.reset(); // one set of forms at a time
             Forms local("[Setup]\r\nOperating=No\r\nMode=1\r\n[Shape]\r\nPenThickness=" + stored.first + "\r\n");
             local.start();
             fMain->btnRectangle->Click();
@@ -323,6 +324,7 @@ private slots:
 
     void storedCrossFillReallyDrawsCrosses()
     {
+        forms.reset(); // one set of forms at a time
         Forms local("[Setup]\r\nOperating=No\r\nMode=3\r\n[Shape]\r\nBrushStyle=CrossBrush\r\nBrushColor=255\r\n"
                     "PenColor=16711680\r\nPenThickness=1\r\n");
         local.start();
