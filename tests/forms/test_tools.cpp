@@ -125,6 +125,32 @@ private slots:
         QVERIFY(fSetup->ClearBrush->Visible() && fSetup->PenColor->Visible());
     }
 
+    // Each style button applies its own style, to the surface and to both
+    // samples; a fill is remembered by its button's name.
+    void everyStyleButtonAppliesItsStyle()
+    {
+        fMain->btnRectangle->Click();
+        const std::pair<TSpeedButton*, TPenStyle> pens[] = {
+            {fSetup->DashPen, psDash},         {fSetup->DotPen, psDot},     {fSetup->DashDotPen, psDashDot},
+            {fSetup->DashDotDotPen, psDashDotDot}, {fSetup->ClearPen, psClear}, {fSetup->SolidPen, psSolid}};
+        for (const auto& [button, style] : pens) {
+            button->Click();
+            QCOMPARE(fViewer->Canvas().Pen.Style, style);
+            QCOMPARE(fMain->shapePen->Pen().Style, style);
+        }
+        const std::pair<TSpeedButton*, TBrushStyle> fills[] = {
+            {fSetup->HorizontalBrush, bsHorizontal}, {fSetup->VerticalBrush, bsVertical},
+            {fSetup->FDiagonalBrush, bsFDiagonal},   {fSetup->BDiagonalBrush, bsBDiagonal},
+            {fSetup->CrossBrush, bsCross},           {fSetup->DiagCrossBrush, bsDiagCross},
+            {fSetup->ClearBrush, bsClear},           {fSetup->SolidBrush, bsSolid}};
+        for (const auto& [button, style] : fills) {
+            button->Click();
+            QCOMPARE(fViewer->Canvas().Brush.Style, style);
+            QCOMPARE(fMain->Shape1->Brush().Style, style);
+            QCOMPARE(fMain->BoxBrushStyle, button->objectName());
+        }
+    }
+
     void wideOutlineHasASteppedPreview()
     {
         fMain->btnRectangle->Click();
