@@ -1164,24 +1164,19 @@ void TfMain::sbtnIconClick(QObject*)
 
 void TfMain::ShowPreviews(const PreviewChange& change)
 {
-    if (change.linePenStyle)
-        shapePen->SetPenStyle(*change.linePenStyle);
-    if (change.linePenColor)
-        shapePen->SetPenColor(*change.linePenColor);
-    if (change.lineHeight)
-        shapePen->SetHeight(*change.lineHeight);
-    if (change.outlinePenStyle)
-        Shape1->SetPenStyle(*change.outlinePenStyle);
-    if (change.outlinePenColor)
-        Shape1->SetPenColor(*change.outlinePenColor);
-    if (change.outlinePenWidth)
-        Shape1->SetPenWidth(*change.outlinePenWidth);
-    if (change.fillStyle)
-        Shape1->SetBrushStyle(*change.fillStyle);
-    if (change.fillColor)
-        Shape1->SetBrushColor(*change.fillColor);
-    if (change.highlight)
-        lHighlight->setVisible(*change.highlight);
+    const auto follow = [](const auto& value, auto* sample, auto set) {
+        if (value)
+            (sample->*set)(*value);
+    };
+    follow(change.linePenStyle, shapePen, &TShape::SetPenStyle);
+    follow(change.linePenColor, shapePen, &TShape::SetPenColor);
+    follow(change.lineHeight, shapePen, &TShape::SetHeight);
+    follow(change.outlinePenStyle, Shape1, &TShape::SetPenStyle);
+    follow(change.outlinePenColor, Shape1, &TShape::SetPenColor);
+    follow(change.outlinePenWidth, Shape1, &TShape::SetPenWidth);
+    follow(change.fillStyle, Shape1, &TShape::SetBrushStyle);
+    follow(change.fillColor, Shape1, &TShape::SetBrushColor);
+    follow(change.highlight, lHighlight, &TLabel::setVisible);
     if (change.stamp)
         Image1->Picture.Assign(*change.stamp);
 }

@@ -83,9 +83,9 @@ void TfSetup::SetPenStyle(QObject* Sender)
     const bool clear = Sender == ClearPen;
     PenColor->setVisible(!clear);
     lPenColor->setVisible(!clear);
-    const std::optional<TPenStyle> style = styleOf<TPenStyle>(Sender, {{SolidPen, psSolid}, {DashPen, psDash}, {DotPen, psDot},
-                                                            {DashDotPen, psDashDot}, {DashDotDotPen, psDashDotDot},
-                                                            {ClearPen, psClear}});
+    const std::optional<TPenStyle> style =
+        styleOf<TPenStyle>(Sender, {{SolidPen, psSolid}, {DashPen, psDash}, {DotPen, psDot}, {DashDotPen, psDashDot},
+                                    {DashDotDotPen, psDashDotDot}, {ClearPen, psClear}});
     if (!style)
         return;
     TfMain::PreviewChange bar;
@@ -178,8 +178,8 @@ void TfSetup::SetBrushStyle(QObject* Sender)
     canvas.Brush.Color = Shape1->Brush().Color;
     const std::optional<TBrushStyle> style =
         styleOf<TBrushStyle>(Sender, {{SolidBrush, bsSolid}, {ClearBrush, bsClear}, {HorizontalBrush, bsHorizontal},
-                         {VerticalBrush, bsVertical}, {FDiagonalBrush, bsFDiagonal}, {BDiagonalBrush, bsBDiagonal},
-                         {CrossBrush, bsCross}, {DiagCrossBrush, bsDiagCross}});
+                                      {VerticalBrush, bsVertical}, {FDiagonalBrush, bsFDiagonal},
+                                      {BDiagonalBrush, bsBDiagonal}, {CrossBrush, bsCross}, {DiagCrossBrush, bsDiagCross}});
     // An empty fill has no colour, and no box goes without both outline and fill.
     const bool clear = style == bsClear;
     BrushColor->setVisible(!clear);

@@ -193,7 +193,8 @@ void TfSetup::createFontControls(QWidget* page)
     Wire(BoldButton->OnClick, this, &TfSetup::BoldButtonClick);
     ItalicButton = toggleButton(page, "ItalicButton", 57, 69, 2, Glyphs::Italic(), QStringLiteral("Italic"));
     Wire(ItalicButton->OnClick, this, &TfSetup::ItalicButtonClick);
-    UnderlineButton = toggleButton(page, "UnderlineButton", 89, 69, 3, Glyphs::Underline(), QStringLiteral("Underline"));
+    UnderlineButton =
+        toggleButton(page, "UnderlineButton", 89, 69, 3, Glyphs::Underline(), QStringLiteral("Underline"));
     Wire(UnderlineButton->OnClick, this, &TfSetup::UnderlineButtonClick);
     StrikeThruButton = toggleButton(page, "StrikeThruButton", 120, 69, 4, QImage());
     StrikeThruButton->SetCaption(QStringLiteral("S"));
