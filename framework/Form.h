@@ -23,7 +23,7 @@ QRect DevicePixels(const QWidget* window, const QRect& area);
 QSize LogicalSize(const QWidget* window, const QSize& devicePixels);
 
 // Binds an event of a control or form to a handler of a form, in one line:
-// Wire(btnQuit->OnClick, this, &TfMain::btnQuitClick).
+// Wire(btnOK->OnClick, this, &TMyForm::btnOKClick).
 template <typename... Args, typename Object, typename Class>
 void Wire(std::function<void(Args...)>& event, Object* object, void (Class::*handler)(Args...))
 {
