@@ -89,8 +89,8 @@ void TfSetup::SetPenStyle(QObject* Sender)
     if (!style)
         return;
     TfMain::PreviewChange bar;
-    // A box is outlined solid or not at all; a box with neither outline nor
-    // fill could not be seen.
+    // The outline samples show whether a box is outlined at all; and the
+    // clear pen may not meet the clear fill: that box could not be seen.
     if ((clear || *style == psSolid) && fMain->Mode >= 3 && fMain->Mode <= 5) {
         Shape1->SetPenStyle(*style);
         bar.outlinePenStyle = *style;
