@@ -195,7 +195,7 @@ void TfMain::applyStoredBrushStyle()
     for (TSpeedButton* button : buttons) {
         if (BoxBrushStyle == button->objectName()) {
             button->SetDown(true);
-            fSetup->SetBrushStyle(button);
+            button->OnClick(button);
             return;
         }
     }

@@ -533,3 +533,24 @@ void TfMain::sbtnIconClick(QObject*)
     SetBackColor(clMaroon);
     ReapplyTool();
 }
+
+// ---- What the setup dialog asks of the bar
+
+void TfMain::ShowPreviews(const PreviewChange& change)
+{
+    const auto follow = [](const auto& value, auto* sample, auto set) {
+        if (value)
+            (sample->*set)(*value);
+    };
+    follow(change.linePenStyle, shapePen, &TShape::SetPenStyle);
+    follow(change.linePenColor, shapePen, &TShape::SetPenColor);
+    follow(change.lineHeight, shapePen, &TShape::SetHeight);
+    follow(change.outlinePenStyle, Shape1, &TShape::SetPenStyle);
+    follow(change.outlinePenColor, Shape1, &TShape::SetPenColor);
+    follow(change.outlinePenWidth, Shape1, &TShape::SetPenWidth);
+    follow(change.fillStyle, Shape1, &TShape::SetBrushStyle);
+    follow(change.fillColor, Shape1, &TShape::SetBrushColor);
+    follow(change.highlight, lHighlight, &TLabel::setVisible);
+    if (change.stamp)
+        Image1->Picture.Assign(*change.stamp);
+}

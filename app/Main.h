@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QPointer>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class TManyShape;
@@ -181,6 +182,20 @@ private:
     std::vector<std::unique_ptr<TfStamp2>> banners_;
     std::unique_ptr<TfHelp> help_;
     std::unique_ptr<TMarkedSaver> marks_;
+
+public:
+    // ---- What the setup dialog asks of the bar
+    // The bar's samples of the pen, the fill, the highlighter and the stamp
+    // follow the setup dialog; what a change leaves unset stays as it is.
+    struct PreviewChange {
+        std::optional<TPenStyle> linePenStyle, outlinePenStyle;
+        std::optional<TColor> linePenColor, outlinePenColor, fillColor;
+        std::optional<int> lineHeight, outlinePenWidth;
+        std::optional<TBrushStyle> fillStyle;
+        std::optional<bool> highlight;
+        std::optional<QImage> stamp;
+    };
+    void ShowPreviews(const PreviewChange& change);
 };
 
 extern TfMain* fMain;

@@ -3,11 +3,13 @@
 #include "Exceptions.h"
 #include "Main.h"
 #include "Stamp.h"
+#include "Stamp2.h"
 #include "Utillity.h"
 #include "Viewer.h"
 
 #include <QtGlobal>
 #include <csignal>
+#include <memory>
 
 namespace {
 
@@ -28,6 +30,45 @@ void closeOnSignal()
     Application->Terminate();
 }
 
+// The program's forms, made in the order the others rely on. They live until
+// the run ends and are then taken down in the reverse order, the global
+// pointers with them.
+class ProgramForms {
+public:
+    void make()
+    {
+        bar_ = std::make_unique<TfMain>();
+        fMain = bar_.get();
+        Application->MainForm = fMain;
+        surface_ = std::make_unique<TfViewer>();
+        fViewer = surface_.get();
+        setup_ = std::make_unique<TfSetup>();
+        fSetup = setup_.get();
+        stamp_ = std::make_unique<TfStamp>();
+        fStamp = stamp_.get();
+    }
+
+    ~ProgramForms()
+    {
+        stamp_.reset();
+        setup_.reset();
+        surface_.reset();
+        bar_.reset(); // and the banners with it
+        fStamp2 = nullptr;
+        fStamp = nullptr;
+        fSetup = nullptr;
+        fViewer = nullptr;
+        fMain = nullptr;
+        Application->MainForm = nullptr;
+    }
+
+private:
+    std::unique_ptr<TfMain> bar_;
+    std::unique_ptr<TfViewer> surface_;
+    std::unique_ptr<TfSetup> setup_;
+    std::unique_ptr<TfStamp> stamp_;
+};
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -40,12 +81,9 @@ int main(int argc, char** argv)
     // A file-size limit makes a write fail with a reason instead of ending the program.
     std::signal(SIGXFSZ, SIG_IGN);
     runOnTerminationSignals(closeOnSignal);
+    ProgramForms forms;
     try {
-        fMain = new TfMain();
-        Application->MainForm = fMain;
-        fViewer = new TfViewer();
-        fSetup = new TfSetup();
-        fStamp = new TfStamp();
+        forms.make();
         fMain->Show();
         // A signal during the first show has already ended the run.
         if (!Application->Terminated)

@@ -409,6 +409,28 @@ QRect TCanvas::RoundRect(int x1, int y1, int x2, int y2, int cornerWidth, int co
     return drawFigure(outlineArea(box, rx, ry), [&] { markRounded(box, cornerWidth, cornerHeight); });
 }
 
+void TCanvas::markPolygonInside(const QPolygon& points)
+{
+    // The pixels whose centres lie inside, as the painter fills them aliased.
+    QPainter painter(&mask_);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor::fromRgb(BrushMark));
+    painter.drawPolygon(points, Qt::OddEvenFill);
+}
+
+QRect TCanvas::Polygon(const QPolygon& points)
+{
+    if (points.size() < 2)
+        return QRect();
+    const std::vector<QPoint> corners(points.begin(), points.end());
+    return drawFigure(touched(points.boundingRect(), padding()), [&] {
+        if (Brush.Style != bsClear)
+            markPolygonInside(points);
+        markPath(corners, true);
+    });
+}
+
 QRect TCanvas::FillRect(const QRect& rect)
 {
     QPainter painter;

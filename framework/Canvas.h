@@ -12,6 +12,7 @@
 #include <QFont>
 #include <QImage>
 #include <QPoint>
+#include <QPolygon>
 #include <QRect>
 #include <QRegion>
 #include <vector>
@@ -67,6 +68,10 @@ public:
     QRect Ellipse(int x1, int y1, int x2, int y2);
     // Rounded rectangle whose corner ellipse is cornerWidth x cornerHeight.
     QRect RoundRect(int x1, int y1, int x2, int y2, int cornerWidth, int cornerHeight);
+    // A closed figure through the points: the brush fills what lies inside
+    // by the even-odd rule, the pen runs from each point to the next and back
+    // to the first.
+    QRect Polygon(const QPolygon& points);
     // Fills with the brush only, no outline, in copy mode.
     QRect FillRect(const QRect& rect);
     // Text with its top-left corner at (x, y), in the font colour; over a box
@@ -97,6 +102,7 @@ private:
     void markPath(const std::vector<QPoint>& points, bool closed);
     // An ellipse, or a box with rounded corners, with pen and brush.
     void markRounded(const QRect& box, int cornerWidth, int cornerHeight);
+    void markPolygonInside(const QPolygon& points);
     void applyRasterOp(const QRegion& area);
     // Half the pen and a margin for the rasteriser rounding outwards.
     int padding() const { return Pen.Width / 2 + 3; }

@@ -6,6 +6,8 @@
 #include "Controls.h"
 
 #include <QElapsedTimer>
+#include <functional>
+#include <utility>
 #include <QWidget>
 
 class QEventLoop;
@@ -19,6 +21,14 @@ QRect DevicePixels(const QWidget* window, const QRect& area);
 // The size in a window's coordinates that covers the given device pixels,
 // rounded up so none of them is cut off.
 QSize LogicalSize(const QWidget* window, const QSize& devicePixels);
+
+// Binds an event of a control or form to a handler of a form, in one line:
+// Wire(btnOK->OnClick, this, &TMyForm::btnOKClick).
+template <typename... Args, typename Object, typename Class>
+void Wire(std::function<void(Args...)>& event, Object* object, void (Class::*handler)(Args...))
+{
+    event = [object, handler](Args... args) { (object->*handler)(std::forward<Args>(args)...); };
+}
 
 class TForm : public TControl<QWidget> {
 public:
@@ -105,10 +115,3 @@ private:
     bool closing_ = false;
 };
 
-// Points a control's or a form's event at a handler of a form, as in
-// Wire(btnQuit->OnClick, this, &TfMain::btnQuitClick).
-template <class Form, class... Args>
-void Wire(std::function<void(Args...)>& event, Form* form, void (Form::*handler)(Args...))
-{
-    event = [form, handler](Args... args) { (form->*handler)(std::forward<Args>(args)...); };
-}

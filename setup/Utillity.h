@@ -5,6 +5,8 @@
 
 #include "Form.h"
 
+#include <optional>
+
 class TfSetup : public TForm {
 public:
     explicit TfSetup(QWidget* owner = nullptr);
@@ -115,7 +117,13 @@ public:
     QString CurrentDir;
     QString fullFilename;
 
-    // Line and fill.
+    // Line and fill: each style button applies its own style.
+    void SolidPenClick(QObject* Sender) { SetPenStyle(SolidPen); }
+    void DashPenClick(QObject* Sender) { SetPenStyle(DashPen); }
+    void DotPenClick(QObject* Sender) { SetPenStyle(DotPen); }
+    void DashDotPenClick(QObject* Sender) { SetPenStyle(DashDotPen); }
+    void DashDotDotPenClick(QObject* Sender) { SetPenStyle(DashDotDotPen); }
+    void ClearPenClick(QObject* Sender) { SetPenStyle(ClearPen); }
     void SetPenStyle(QObject* Sender);
     void PenColorClick(QObject* Sender);
     void TrackBar1Change(QObject* Sender);
@@ -172,8 +180,12 @@ public:
 
 private:
     void createLinePage(QWidget* page);
+    void createHighlightControls(QWidget* page);
     void createFillControls(QWidget* page);
     void createTextPage(QWidget* page);
+    void createFontControls(QWidget* page);
+    void createColourControls(QWidget* page);
+    void createTextControls(QWidget* page);
     void createIconsPage(QWidget* page);
     void createOptionsPage(QWidget* page);
     void createFrameButtons();
@@ -182,6 +194,12 @@ private:
     // Makes sure the folder exists; returns the folder a file dialog starts in.
     QString prepareFolder(const QString& folder, const QString& name);
     int workingPage() const;
+    int dragPause() const { return TrackBar3->Max() - TrackBar3->Position() + 1; }
+    // The open dialog for a bitmap, starting in the given folder of the program.
+    std::optional<QString> chooseBitmap(const QString& folder, const QString& name);
+    // The colour dialog for the surface's brush, which takes the colour chosen.
+    std::optional<TColor> chooseBrushColor();
+    void matchTabletBoxes(TCheckBox* clicked, TCheckBox* other);
 
 public:
     // ---- What the bar asks of the setup dialog

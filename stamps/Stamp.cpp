@@ -38,10 +38,8 @@ TfStamp::TfStamp(QWidget* owner) : TForm(owner)
     BMShapedForm1->SetStretch(true);
     QString error;
     BMShapedForm1->Picture.Assign(readPictureFile(QStringLiteral(":/3dArrow-rt.bmp"), &error));
-    BMShapedForm1->OnMouseUp = [this](QObject* s, TMouseButton b, TShiftState sh, int x, int y) {
-        BMShapedForm1MouseUp(s, b, sh, x, y);
-    };
-    BMShapedForm1->OnMouseMove = [this](QObject* s, TShiftState sh, int x, int y) { BMShapedForm1MouseMove(s, sh, x, y); };
+    Wire(BMShapedForm1->OnMouseUp, this, &TfStamp::BMShapedForm1MouseUp);
+    Wire(BMShapedForm1->OnMouseMove, this, &TfStamp::BMShapedForm1MouseMove);
 }
 
 void TfStamp::BMShapedForm1MouseUp(QObject*, TMouseButton, TShiftState, int, int)

@@ -22,9 +22,7 @@ TfStamp2::TfStamp2(QWidget* owner) : TForm(owner)
     QImage builtIn(205, 98, QImage::Format_RGB32);
     builtIn.fill(QColor(34, 177, 76));
     BMShapedForm1->Picture.Assign(builtIn);
-    BMShapedForm1->OnMouseUp = [this](QObject* s, TMouseButton b, TShiftState sh, int x, int y) {
-        BMShapedForm1MouseUp(s, b, sh, x, y);
-    };
+    Wire(BMShapedForm1->OnMouseUp, this, &TfStamp2::BMShapedForm1MouseUp);
     Shape1 = new TShape(this, 0, 0, 1129, 41);
     Shape1->SetBrush(TBrush{clWhite, bsSolid});
     Shape1->SetPen(TPen{clBlack, 1, psSolid, pmCopy});
@@ -38,8 +36,8 @@ TfStamp2::TfStamp2(QWidget* owner) : TForm(owner)
     // The banner is dragged by the shaped picture beneath the label.
     lText->setAttribute(Qt::WA_TransparentForMouseEvents);
     Timer1 = new TTimer(this, 10, true);
-    Timer1->OnTimer = [this](QObject* s) { Timer1Timer(s); };
-    OnShow = [this](QObject* s) { FormShow(s); };
+    Wire(Timer1->OnTimer, this, &TfStamp2::Timer1Timer);
+    Wire(OnShow, this, &TfStamp2::FormShow);
 }
 
 void TfStamp2::ShowText() { ShowModal(); }

@@ -577,20 +577,4 @@ QPolygon TManyShape::SetPointsInPolyGonArray(const TRect& box) const
     return PolygonPoints(box, FVectors, FStartingAngle, FInVectorPercent);
 }
 
-// The canvas has no polygon call, so this draws straight on its picture with
-// the canvas's pen and brush, aliased like every other figure.
-void TManyShape::PolyGonFromWinProcs(const QPolygon& points)
-{
-    QPainter painter(canvas_.Target());
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    const TPen& pen = canvas_.Pen;
-    if (pen.Style == psClear) {
-        painter.setPen(Qt::NoPen);
-    } else {
-        QPen qpen(toQColor(pen.Color), pen.Width <= 1 ? 0 : pen.Width, qtPenStyle(pen.Style));
-        qpen.setJoinStyle(pen.Width <= 1 ? Qt::MiterJoin : Qt::RoundJoin);
-        painter.setPen(qpen);
-    }
-    painter.setBrush(QBrush(toQColor(canvas_.Brush.Color), qtBrushStyle(canvas_.Brush.Style)));
-    painter.drawPolygon(points, Qt::OddEvenFill);
-}
+void TManyShape::PolyGonFromWinProcs(const QPolygon& points) { canvas_.Polygon(points); }

@@ -7,6 +7,7 @@
 #include "Main.h"
 #include "Scripted.h"
 #include "Stamp.h"
+#include "Stamp2.h"
 #include "Utillity.h"
 #include "Viewer.h"
 
@@ -41,10 +42,12 @@ public:
     QTemporaryDir dir;
     std::unique_ptr<ScriptedServices> services = std::make_unique<ScriptedServices>();
 
-    // settings: the content of setup.ini, or empty for a first run.
+    // settings: the content of setup.ini, or empty for a first run. One set
+    // is up at a time: the forms reach one another through the globals.
     explicit Forms(const QByteArray& settings = QByteArray(), bool defaultStamp = true)
     {
-        previous_ = {fMain, fViewer, fSetup, fStamp};
+        if (fMain || fViewer || fSetup || fStamp)
+            qFatal("A set of forms is still up; take it down before building another");
         QDir(dir.path()).mkdir(QStringLiteral("Stamps"));
         if (defaultStamp)
             stampPicture().save(dir.filePath(QStringLiteral("Stamps/3dArrow-rt.bmp")), "BMP");
@@ -53,28 +56,31 @@ public:
         services->screen->picture = screenPicture();
         Application->Title = QStringLiteral("Screen Quillet");
         Application->Terminated = false;
-        fMain = new TfMain(dir.path());
+        main_ = std::make_unique<TfMain>(dir.path());
+        fMain = main_.get();
         Application->MainForm = fMain;
-        fViewer = new TfViewer();
-        fSetup = new TfSetup();
-        fStamp = new TfStamp();
+        viewer_ = std::make_unique<TfViewer>();
+        fViewer = viewer_.get();
+        setup_ = std::make_unique<TfSetup>();
+        fSetup = setup_.get();
+        stamp_ = std::make_unique<TfStamp>();
+        fStamp = stamp_.get();
         fMain->CapturePauseMs = 0;
-        own_ = {fMain, fViewer, fSetup, fStamp};
     }
 
-    // Takes down its own forms (a test may build a second set over the
-    // first) and gives the globals back to the set before it.
+    // Takes the forms down in the reverse order, the globals with them.
     ~Forms()
     {
-        delete own_.stamp;
-        delete own_.setup;
-        delete own_.viewer;
-        delete own_.main;
-        fMain = previous_.main;
-        fViewer = previous_.viewer;
-        fSetup = previous_.setup;
-        fStamp = previous_.stamp;
-        Application->MainForm = fMain;
+        stamp_.reset();
+        setup_.reset();
+        viewer_.reset();
+        main_.reset();
+        fStamp2 = nullptr;
+        fMain = nullptr;
+        fViewer = nullptr;
+        fSetup = nullptr;
+        fStamp = nullptr;
+        Application->MainForm = nullptr;
     }
 
     void start() { fMain->Show(); }
@@ -110,11 +116,8 @@ public:
     void quit() { fMain->btnQuitClick(fMain); }
 
 private:
-    struct Set {
-        TfMain* main = nullptr;
-        TfViewer* viewer = nullptr;
-        TfSetup* setup = nullptr;
-        TfStamp* stamp = nullptr;
-    };
-    Set own_, previous_;
+    std::unique_ptr<TfMain> main_;
+    std::unique_ptr<TfViewer> viewer_;
+    std::unique_ptr<TfSetup> setup_;
+    std::unique_ptr<TfStamp> stamp_;
 };

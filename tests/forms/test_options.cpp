@@ -240,6 +240,7 @@ private slots:
 
     void missingKeyboardHidesTheTabletControls()
     {
+        forms.reset(); // one set of forms at a time
         Forms local("[Setup]\r\nOperating=No\r\n[Keyboard]\r\nTablet=Yes\r\n");
         local.start();
         const bool present = QFile::exists(keyboard());

@@ -184,13 +184,14 @@ private slots:
 
     void backgroundOffWritesSilver()
     {
-        Forms forms(settings("[Font]\r\nBkColor=255\r\nBackgd=No\r\n", "Mode=6\r\n"));
-        forms.start();
-        QCOMPARE(fSetup->pText->Color(), clSilver);
-        QCOMPARE(fViewer->Canvas().Brush.Style, bsClear);
-        forms.quit();
-        QCOMPARE(forms.setting("Font", "BkColor"), QStringLiteral("12632256"));
-
+        {
+            Forms forms(settings("[Font]\r\nBkColor=255\r\nBackgd=No\r\n", "Mode=6\r\n"));
+            forms.start();
+            QCOMPARE(fSetup->pText->Color(), clSilver);
+            QCOMPARE(fViewer->Canvas().Brush.Style, bsClear);
+            forms.quit();
+            QCOMPARE(forms.setting("Font", "BkColor"), QStringLiteral("12632256"));
+        }
         Forms on(settings("[Font]\r\nBkColor=255\r\nBackgd=Yes\r\n", "Mode=6\r\n"));
         on.start();
         QCOMPARE(fSetup->pText->Color(), TColor(255));
@@ -200,14 +201,15 @@ private slots:
 
     void storedModesSelectTheirTool()
     {
-        Forms text(settings("", "Mode=6\r\n"));
-        fSetup->Notebook1->SetPageIndex(0);
-        text.start();
-        QVERIFY(fMain->btnText->Down());
-        QCOMPARE(fSetup->Notebook1->PageIndex(), 1);
-        QCOMPARE(fViewer->DrawingTool, dtText);
-        QVERIFY(fViewer->Writing);
-
+        {
+            Forms text(settings("", "Mode=6\r\n"));
+            fSetup->Notebook1->SetPageIndex(0);
+            text.start();
+            QVERIFY(fMain->btnText->Down());
+            QCOMPARE(fSetup->Notebook1->PageIndex(), 1);
+            QCOMPARE(fViewer->DrawingTool, dtText);
+            QVERIFY(fViewer->Writing);
+        }
         Forms none("[Setup]\r\nOperating=No\r\nMode=7\r\n");
         none.start();
         QCOMPARE(fViewer->DrawingTool, dtText); // the surface's initial value
@@ -218,12 +220,13 @@ private slots:
 
     void storedFillIsAppliedOnlyForBoxTools()
     {
-        Forms rect(settings("[Shape]\r\nBrushStyle=CrossBrush\r\n", "Mode=3\r\n"));
-        rect.start();
-        QVERIFY(fSetup->CrossBrush->Down());
-        QCOMPARE(fViewer->Canvas().Brush.Style, bsCross);
-        QCOMPARE(fMain->BoxBrushStyle, QStringLiteral("CrossBrush"));
-
+        {
+            Forms rect(settings("[Shape]\r\nBrushStyle=CrossBrush\r\n", "Mode=3\r\n"));
+            rect.start();
+            QVERIFY(fSetup->CrossBrush->Down());
+            QCOMPARE(fViewer->Canvas().Brush.Style, bsCross);
+            QCOMPARE(fMain->BoxBrushStyle, QStringLiteral("CrossBrush"));
+        }
         Forms empty(settings("[Shape]\r\nBrushStyle=\r\n", "Mode=3\r\n"));
         empty.start();
         QVERIFY(fSetup->SolidBrush->Down()); // the design state, untouched
@@ -269,12 +272,14 @@ private slots:
 
     void settingsThatCouldNotBeReadAreKeptAside()
     {
-        const QByteArray damaged = settings("[Line]\r\nThickness=thick\r\n[Font]\r\nName=Courier New\r\n");
-        Forms forms(damaged);
-        forms.start();
-        forms.quit();
-        QCOMPARE(forms.readFile("setup.ini.bak"), QByteArray(damaged).replace("Operating=No", "Operating=Yes"));
-        QCOMPARE(forms.setting("Setup", "Operating"), QStringLiteral("No"));
+        {
+            const QByteArray damaged = settings("[Line]\r\nThickness=thick\r\n[Font]\r\nName=Courier New\r\n");
+            Forms forms(damaged);
+            forms.start();
+            forms.quit();
+            QCOMPARE(forms.readFile("setup.ini.bak"), QByteArray(damaged).replace("Operating=No", "Operating=Yes"));
+            QCOMPARE(forms.setting("Setup", "Operating"), QStringLiteral("No"));
+        }
 
         // A damaged number keeps the font settings read before it.
         Forms font(settings("[Font]\r\nName=Courier New\r\nColor=red\r\n"));
@@ -306,12 +311,13 @@ private slots:
 
     void stampFallsBackToTheDefaultOrTellsTheUser()
     {
-        Forms gone(settings("[Stamp]\r\nFilename=/no/such/stamp.bmp\r\n"));
-        gone.start();
-        QVERIFY(gone.messages().isEmpty());
-        QVERIFY(!fMain->Image1->Picture.Empty());
-        QCOMPARE(fSetup->fullFilename, QString());
-
+        {
+            Forms gone(settings("[Stamp]\r\nFilename=/no/such/stamp.bmp\r\n"));
+            gone.start();
+            QVERIFY(gone.messages().isEmpty());
+            QVERIFY(!fMain->Image1->Picture.Empty());
+            QCOMPARE(fSetup->fullFilename, QString());
+        }
         Forms none(settings("[Stamp]\r\nFilename=/no/such/stamp.bmp\r\n"), false);
         none.start();
         QCOMPARE(none.messages(),
@@ -362,10 +368,13 @@ private slots:
     // says in one error box why not; it never crashes.
     void mutatedSettingsNeverCrashTheStart()
     {
-        Forms written;
-        written.start();
-        written.quit();
-        const QByteArray good = written.readFile("setup.ini");
+        QByteArray good;
+        {
+            Forms written;
+            written.start();
+            written.quit();
+            good = written.readFile("setup.ini");
+        }
         QRandomGenerator random(77);
         for (int round = 0; round < 60; ++round) {
             QByteArray bytes = good;

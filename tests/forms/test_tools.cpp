@@ -125,6 +125,32 @@ private slots:
         QVERIFY(fSetup->ClearBrush->Visible() && fSetup->PenColor->Visible());
     }
 
+    // Each style button applies its own style, to the surface and to both
+    // samples; a fill is remembered by its button's name.
+    void everyStyleButtonAppliesItsStyle()
+    {
+        fMain->btnRectangle->Click();
+        const std::pair<TSpeedButton*, TPenStyle> pens[] = {
+            {fSetup->DashPen, psDash},         {fSetup->DotPen, psDot},     {fSetup->DashDotPen, psDashDot},
+            {fSetup->DashDotDotPen, psDashDotDot}, {fSetup->ClearPen, psClear}, {fSetup->SolidPen, psSolid}};
+        for (const auto& [button, style] : pens) {
+            button->Click();
+            QCOMPARE(fViewer->Canvas().Pen.Style, style);
+            QCOMPARE(fMain->shapePen->Pen().Style, style);
+        }
+        const std::pair<TSpeedButton*, TBrushStyle> fills[] = {
+            {fSetup->HorizontalBrush, bsHorizontal}, {fSetup->VerticalBrush, bsVertical},
+            {fSetup->FDiagonalBrush, bsFDiagonal},   {fSetup->BDiagonalBrush, bsBDiagonal},
+            {fSetup->CrossBrush, bsCross},           {fSetup->DiagCrossBrush, bsDiagCross},
+            {fSetup->ClearBrush, bsClear},           {fSetup->SolidBrush, bsSolid}};
+        for (const auto& [button, style] : fills) {
+            button->Click();
+            QCOMPARE(fViewer->Canvas().Brush.Style, style);
+            QCOMPARE(fMain->Shape1->Brush().Style, style);
+            QCOMPARE(fMain->BoxBrushStyle, button->objectName());
+        }
+    }
+
     void wideOutlineHasASteppedPreview()
     {
         fMain->btnRectangle->Click();
@@ -144,6 +170,7 @@ private slots:
     void outOfRangeThicknessComesBackWithinTheSlider()
     {
         for (const auto& stored : QList<QPair<QByteArray, int>>{{"0", 6}, {"-4", 1}, {"99", 30}}) {
+            forms.reset(); // one set of forms at a time
             Forms local("[Setup]\r\nOperating=No\r\nMode=1\r\n[Shape]\r\nPenThickness=" + stored.first + "\r\n");
             local.start();
             fMain->btnRectangle->Click();
@@ -323,6 +350,7 @@ private slots:
 
     void storedCrossFillReallyDrawsCrosses()
     {
+        forms.reset(); // one set of forms at a time
         Forms local("[Setup]\r\nOperating=No\r\nMode=3\r\n[Shape]\r\nBrushStyle=CrossBrush\r\nBrushColor=255\r\n"
                     "PenColor=16711680\r\nPenThickness=1\r\n");
         local.start();

@@ -68,6 +68,7 @@ private slots:
             {"rectangle", [](TCanvas& c) { c.Rectangle(100, 70, 10, 12); }},
             {"ellipse", [](TCanvas& c) { c.Ellipse(10, 12, 100, 70); }},
             {"roundrect", [](TCanvas& c) { c.RoundRect(10, 12, 100, 70, -45, -29); }},
+            {"star", [](TCanvas& c) { c.Polygon(QPolygon({{60, 5}, {95, 85}, {8, 35}, {112, 35}, {25, 85}})); }},
         };
         for (int width : {1, 2, 5, 21}) {
             for (TBrushStyle brush : {bsSolid, bsClear, bsCross, bsDiagCross}) {
@@ -84,6 +85,23 @@ private slots:
                 }
             }
         }
+    }
+
+    // The outline goes back to the first point; a part the outline crosses
+    // twice is outside by the even-odd rule.
+    void polygonIsClosedAndFilledEvenOdd()
+    {
+        QImage image = filled(120, 90, clWhite);
+        TCanvas canvas(&image);
+        canvas.Pen = TPen{clRed, 1, psSolid, pmCopy};
+        canvas.Brush = TBrush{clBlue, bsSolid};
+        const QRect touched = canvas.Polygon(QPolygon({{60, 5}, {95, 85}, {8, 35}, {112, 35}, {25, 85}}));
+        QVERIFY(touched.contains(QRect(8, 5, 105, 81)));
+        for (QPoint corner : {QPoint(60, 5), QPoint(95, 85), QPoint(8, 35), QPoint(112, 35), QPoint(25, 85)})
+            QCOMPARE(at(image, corner.x(), corner.y()), clRed);
+        QCOMPARE(at(image, 20, 40), clBlue); // a point of the star
+        QCOMPARE(at(image, 60, 50), clWhite); // the middle, inside twice
+        QCOMPARE(at(image, 60, 80), clWhite); // between two points
     }
 
     void thinLineLeavesItsEndPixel()
