@@ -128,6 +128,8 @@ QRegion TCanvas::outlineArea(const QRect& box, int cornerX, int cornerY) const
     const QRect all = touched(box, padding());
     if (Brush.Style != bsClear)
         return all;
+    if (cornerX == 0 && cornerY == 0)
+        return boxOutlineArea(box, all);
     // Every pixel the pen paints lies within pad of the figure's path, so a
     // band of rows is touched only between the path's widest extent over the
     // rows within pad of it and its narrowest extent over the same rows.
@@ -163,6 +165,30 @@ QRegion TCanvas::outlineArea(const QRect& box, int cornerX, int cornerY) const
     return region;
 }
 
+QRegion TCanvas::boxOutlineArea(const QRect& box, const QRect& all) const
+{
+    // The pen runs along the box's last pixels; every pixel it paints lies
+    // within pad of them, so the area is four strips round the edges.
+    const int pad = padding();
+    const int l = box.left(), t = box.top(), r = box.right() - 1, b = box.bottom() - 1;
+    if (t + pad + 1 > b - pad - 1 || l + pad >= r - pad)
+        return all; // the strips would meet: the whole box
+    const QRect strips[] = {
+        QRect(QPoint(l - pad, t - pad), QPoint(r + pad, t + pad)),
+        QRect(QPoint(l - pad, t + pad + 1), QPoint(l + pad, b - pad - 1)),
+        QRect(QPoint(r - pad, t + pad + 1), QPoint(r + pad, b - pad - 1)),
+        QRect(QPoint(l - pad, b - pad), QPoint(r + pad, b + pad)),
+    };
+    std::vector<QRect> shown;
+    for (const QRect& strip : strips)
+        if (const QRect clipped = strip.intersected(all); !clipped.isEmpty())
+            shown.push_back(clipped);
+    QRegion region;
+    if (!shown.empty())
+        region.setRects(shown.data(), int(shown.size()));
+    return region;
+}
+
 QRegion TCanvas::lineArea(QPoint from, QPoint to) const
 {
     const int length = qMax(std::abs(to.x() - from.x()), std::abs(to.y() - from.y()));
@@ -182,12 +208,11 @@ QRegion TCanvas::lineArea(QPoint from, QPoint to) const
 
 namespace {
 
-// Pen and brush marks in the coverage mask (Qt paints 32-bit images far
-// faster than 8-bit ones); a gap of a styled pen over a solid brush is
-// painted in the brush colour.
-constexpr quint32 PenMark = 0xFFFFFF;
-constexpr quint32 BrushMark = 0x808080;
-constexpr quint32 GapMark = 0x404040;
+// Pen and brush marks in the coverage mask; a gap of a styled pen over a
+// solid brush is painted in the brush colour.
+constexpr quint8 PenMark = 3;
+constexpr quint8 BrushMark = 2;
+constexpr quint8 GapMark = 1;
 
 // Calls paint with the raster operation of the pen mode, a function of the
 // destination and source pixels, so that the pixel loop is compiled once
@@ -237,18 +262,18 @@ std::array<bool, 64> hatchTile(TBrushStyle style)
 
 bool TCanvas::thinPen() const { return Pen.Width <= 1; }
 
-void TCanvas::mark(int y, int x0, int x1, quint32 value)
+void TCanvas::mark(int y, int x0, int x1, quint8 value)
 {
-    if (y < 0 || y >= mask_.height())
+    // Marks beyond the area are never read; beyond the bounds they have no place.
+    if (y < maskBounds_.top() || y > maskBounds_.bottom())
         return;
-    x0 = qMax(x0, 0);
-    x1 = qMin(x1, mask_.width() - 1);
-    auto* line = reinterpret_cast<quint32*>(mask_.scanLine(y));
-    for (int x = x0; x <= x1; ++x)
-        line[x] = value;
+    x0 = qMax(x0, maskBounds_.left());
+    x1 = qMin(x1, maskBounds_.right());
+    if (x0 <= x1)
+        memset(maskRow(y) + x0, value, size_t(x1 - x0 + 1));
 }
 
-classic::RunSink TCanvas::marker(quint32 value)
+classic::RunSink TCanvas::marker(quint8 value)
 {
     return [this, value](int y, int x0, int x1) { mark(y, x0, x1, value); };
 }
@@ -278,11 +303,13 @@ QRect TCanvas::drawFigure(const QRegion& area, const std::function<void()>& mark
         return QRect();
     // The figure is marked in a coverage mask first, so that every pixel is
     // painted once with the pen mode, whatever parts of the figure overlap.
-    if (mask_.size() != target_->size())
-        mask_ = QImage(target_->size(), QImage::Format_RGB32);
+    maskBounds_ = area.boundingRect();
+    const size_t size = size_t(maskBounds_.width()) * size_t(maskBounds_.height());
+    if (mask_.size() < size)
+        mask_.resize(size);
     for (const QRect& r : area)
         for (int y = r.top(); y <= r.bottom(); ++y)
-            memset(mask_.scanLine(y) + 4 * r.left(), 0, 4 * size_t(r.width()));
+            memset(maskRow(y) + r.left(), 0, size_t(r.width()));
     markFigure();
     applyRasterOp(area);
     if (OnChange)
@@ -299,16 +326,15 @@ void TCanvas::applyRasterOp(const QRegion& area)
     // Row addresses from the start of each bitmap: scanLine() would check
     // the bitmap is not shared on every row.
     uchar* const targetBits = target_->bits();
-    const uchar* const maskBits = mask_.constBits();
-    const qsizetype targetStride = target_->bytesPerLine(), maskStride = mask_.bytesPerLine();
+    const qsizetype targetStride = target_->bytesPerLine();
     withRasterOp(Pen.Mode, [&](auto rasterOp) {
         for (const QRect& r : area) {
             for (int y = r.top(); y <= r.bottom(); ++y) {
-                const auto* marks = reinterpret_cast<const quint32*>(maskBits + y * maskStride);
+                const quint8* marks = maskRow(y);
                 auto* pixels = reinterpret_cast<quint32*>(targetBits + y * targetStride);
                 const bool* hatchRow = hatch.data() + 8 * (y & 7);
                 for (int x = r.left(); x <= r.right(); ++x) {
-                    const quint32 mark = marks[x] & 0xFFFFFF;
+                    const quint8 mark = marks[x];
                     if (!mark || (mark == BrushMark && hatched && !hatchRow[x & 7]))
                         continue;
                     pixels[x] = rasterOp(pixels[x], mark == PenMark ? pen : brush);
