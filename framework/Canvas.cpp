@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <array>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -260,6 +261,25 @@ std::array<bool, 64> hatchTile(TBrushStyle style)
 
 } // namespace
 
+namespace {
+
+// Most runs in the mask are a few pixels long (the sides of a rubber band,
+// a pen's width): eight bytes a store, with no call.
+void fillMask(quint8* at, int count, quint8 value)
+{
+    if (count < 8) {
+        for (int i = 0; i < count; ++i)
+            at[i] = value;
+        return;
+    }
+    const quint64 eight = 0x0101010101010101ull * value;
+    for (int i = 0; i + 8 < count; i += 8)
+        memcpy(at + i, &eight, sizeof eight);
+    memcpy(at + count - 8, &eight, sizeof eight);
+}
+
+} // namespace
+
 bool TCanvas::thinPen() const { return Pen.Width <= 1; }
 
 void TCanvas::mark(int y, int x0, int x1, quint8 value)
@@ -270,7 +290,7 @@ void TCanvas::mark(int y, int x0, int x1, quint8 value)
     x0 = qMax(x0, maskBounds_.left());
     x1 = qMin(x1, maskBounds_.right());
     if (x0 <= x1)
-        memset(maskRow(y) + x0, value, size_t(x1 - x0 + 1));
+        fillMask(maskRow(y) + x0, x1 - x0 + 1, value);
 }
 
 classic::RunSink TCanvas::marker(quint8 value)
@@ -309,12 +329,34 @@ QRect TCanvas::drawFigure(const QRegion& area, const std::function<void()>& mark
         mask_.resize(size);
     for (const QRect& r : area)
         for (int y = r.top(); y <= r.bottom(); ++y)
-            memset(maskRow(y) + r.left(), 0, size_t(r.width()));
+            fillMask(maskRow(y) + r.left(), r.width(), 0);
     markFigure();
     applyRasterOp(area);
     if (OnChange)
         OnChange(area);
     return area.boundingRect();
+}
+
+QRect TCanvas::paintRuns(const QRegion& area, const std::function<void(const classic::RunSink&)>& emitRuns)
+{
+    if (!target_ || target_->isNull() || area.isEmpty())
+        return QRect();
+    const QRect bounds = area.boundingRect();
+    const quint32 pen = toQColor(Pen.Color).rgb();
+    uchar* const targetBits = target_->bits();
+    const qsizetype targetStride = target_->bytesPerLine();
+    withRasterOp(Pen.Mode, [&](auto rasterOp) {
+        emitRuns([&](int y, int x0, int x1) {
+            if (y < bounds.top() || y > bounds.bottom())
+                return;
+            auto* const pixels = reinterpret_cast<quint32*>(targetBits + y * targetStride);
+            for (int x = qMax(x0, bounds.left()), end = qMin(x1, bounds.right()); x <= end; ++x)
+                pixels[x] = rasterOp(pixels[x], pen);
+        });
+    });
+    if (OnChange)
+        OnChange(area);
+    return bounds;
 }
 
 void TCanvas::applyRasterOp(const QRegion& area)
@@ -329,15 +371,28 @@ void TCanvas::applyRasterOp(const QRegion& area)
     const qsizetype targetStride = target_->bytesPerLine();
     withRasterOp(Pen.Mode, [&](auto rasterOp) {
         for (const QRect& r : area) {
+            const int left = r.left(), end = r.right() + 1;
             for (int y = r.top(); y <= r.bottom(); ++y) {
-                const quint8* marks = maskRow(y);
-                auto* pixels = reinterpret_cast<quint32*>(targetBits + y * targetStride);
-                const bool* hatchRow = hatch.data() + 8 * (y & 7);
-                for (int x = r.left(); x <= r.right(); ++x) {
-                    const quint8 mark = marks[x];
-                    if (!mark || (mark == BrushMark && hatched && !hatchRow[x & 7]))
-                        continue;
-                    pixels[x] = rasterOp(pixels[x], mark == PenMark ? pen : brush);
+                const quint8* const marks = maskRow(y);
+                auto* const pixels = reinterpret_cast<quint32*>(targetBits + y * targetStride);
+                const bool* const hatchRow = hatch.data() + 8 * (y & 7);
+                for (int x = left; x < end;) {
+                    // Most of an area is bare: eight unmarked pixels are passed at once.
+                    const int stop = qMin(x + 8, end);
+                    if (stop - x == 8) {
+                        quint64 eight;
+                        memcpy(&eight, marks + x, sizeof eight);
+                        if (!eight) {
+                            x = stop;
+                            continue;
+                        }
+                    }
+                    for (; x < stop; ++x) {
+                        const quint8 mark = marks[x];
+                        if (!mark || (mark == BrushMark && hatched && !hatchRow[x & 7]))
+                            continue;
+                        pixels[x] = rasterOp(pixels[x], mark == PenMark ? pen : brush);
+                    }
                 }
             }
         }
@@ -364,6 +419,12 @@ QRect TCanvas::Rectangle(int x1, int y1, int x2, int y2)
     // (L, T, R, B) covers L <= x < R and T <= y < B: the pen runs along the
     // box's last pixels, starting at the top right and going anticlockwise.
     const int l = box.left(), t = box.top(), r = box.right() - 1, b = box.bottom() - 1;
+    // A wide pen's box gives each pixel in one run of one row, so with no
+    // brush nothing overlaps and the runs are painted as they come.
+    if (Brush.Style == bsClear && !thinPen() && Pen.Style != psClear)
+        return paintRuns(outlineArea(box, 0, 0), [&](const classic::RunSink& pen) {
+            classic::wideBox(l, t, r, b, Pen.Width, pen);
+        });
     return drawFigure(outlineArea(box, 0, 0), [&] {
         if (Brush.Style != bsClear)
             for (int y = t; y < b; ++y)

@@ -91,6 +91,9 @@ private:
     // Marks a figure in the coverage mask, within area, and paints the marked
     // pixels with the pen mode.
     QRect drawFigure(const QRegion& area, const std::function<void()>& markFigure);
+    // Paints runs of the pen straight into the bitmap, within area, for a
+    // figure whose runs never overlap one another.
+    QRect paintRuns(const QRegion& area, const std::function<void(const classic::RunSink&)>& emitRuns);
     bool thinPen() const;
     void mark(int y, int x0, int x1, quint8 value);
     classic::RunSink marker(quint8 value);

@@ -86,6 +86,33 @@ private slots:
         }
     }
 
+    // An inverting pen changes each pixel of a figure once, where parts of
+    // it overlap too: it inverts exactly what a black pen covers.
+    void invertingPenCoversWhatACopyingPenCovers()
+    {
+        using Draw = std::function<void(TCanvas&)>;
+        const QList<Draw> figures = {
+            [](TCanvas& c) { c.Rectangle(100, 70, 10, 12); },
+            [](TCanvas& c) { c.Ellipse(15, 14, 60, 50); },
+            [](TCanvas& c) { c.MoveTo(5, 80); c.LineTo(110, 7); },
+        };
+        for (int width : {1, 2, 5, 21}) {
+            for (TBrushStyle brush : {bsSolid, bsClear}) {
+                for (int figure = 0; figure < figures.size(); ++figure) {
+                    QImage copied = filled(120, 90, clWhite), inverted = copied;
+                    for (auto [image, mode] : {std::pair{&copied, pmCopy}, std::pair{&inverted, pmNot}}) {
+                        TCanvas canvas(image);
+                        canvas.Pen = TPen{clBlack, width, psSolid, mode};
+                        canvas.Brush = TBrush{clBlack, brush};
+                        figures[figure](canvas);
+                    }
+                    QVERIFY2(inverted == copied, qPrintable(QStringLiteral("figure %1 width %2 brush %3")
+                                                                .arg(figure).arg(width).arg(int(brush))));
+                }
+            }
+        }
+    }
+
     void thinLineLeavesItsEndPixel()
     {
         QImage image = filled(30, 10, clWhite);
