@@ -82,7 +82,10 @@ Cost measure(XWatch& watch, int64_t pid, const QRect& area, bool pressed, const 
 {
     const int64_t server = displayServerPid();
     Recording recording(pid, QString::fromLatin1(name));
-    watch.waitQuiet(300, 5000);
+    // The marks are saved a second after the last change, on another thread:
+    // a cost of the pause, not of the moves.
+    watch.waitQuiet(1200, 5000);
+    waitCpuQuiet(pid, 200, 10000);
     const int64_t p0 = cpuNs(pid), s0 = cpuNs(server);
     runXdotool(path(area, pressed));
     watch.waitQuiet(150, 10000);
@@ -96,10 +99,12 @@ Cost measure(XWatch& watch, int64_t pid, const QRect& area, bool pressed, const 
     return Cost{(p1 - p0) / 1e3 / Moves, (s1 - s0) / 1e3 / Moves};
 }
 
-// CPU a second while nothing happens: timers and watchers that tick.
+// CPU a second while nothing happens (timers and watchers that tick), once
+// what the last action left for later is done.
 double idleUsPerSecond(XWatch& watch, int64_t pid)
 {
-    watch.waitQuiet(300, 5000);
+    watch.waitQuiet(1200, 5000);
+    waitCpuQuiet(pid, 200, 10000);
     Recording recording(pid, QStringLiteral("idle"));
     const int64_t p0 = cpuNs(pid);
     const double t0 = XWatch::nowMs();
