@@ -151,20 +151,24 @@ void TPicture::UnshareInBackground()
 {
     if (image_.isNull() || image_.isDetached())
         return;
-    const QImage shared = image_;
-    const qint64 key = image_.cacheKey();
-    std::weak_ptr<TPicture*> self = self_;
-    QThreadPool::globalInstance()->start([shared, key, self] {
+    copyInBackground(image_, self_, [this, key = image_.cacheKey()](QImage&& own) {
+        // Any drawing since has made a copy of its own already.
+        if (image_.cacheKey() == key)
+            image_ = std::move(own);
+    });
+}
+
+void copyInBackground(const QImage& shared, std::weak_ptr<void> alive, std::function<void(QImage&& own)> take)
+{
+    QThreadPool::globalInstance()->start([shared, alive, take] {
         QImage own = shared.copy();
         if (own.isNull() || !QCoreApplication::instance())
             return;
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
-            [own, key, self]() mutable {
-                const auto alive = self.lock();
-                // Any drawing since has made a copy of its own already.
-                if (alive && (*alive)->image_.cacheKey() == key)
-                    (*alive)->image_ = std::move(own);
+            [own, alive, take]() mutable {
+                if (alive.lock())
+                    take(std::move(own));
             },
             Qt::QueuedConnection);
     });
