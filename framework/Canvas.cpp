@@ -259,10 +259,6 @@ std::array<bool, 64> hatchTile(TBrushStyle style)
     return bits;
 }
 
-} // namespace
-
-namespace {
-
 // Most runs in the mask are a few pixels long (the sides of a rubber band,
 // a pen's width): eight bytes a store, with no call.
 void fillMask(quint8* at, int count, quint8 value)
