@@ -263,6 +263,17 @@ int64_t cpuNs(int64_t pid)
     return total;
 }
 
+void waitCpuQuiet(int64_t pid, int quietMs, int timeoutMs)
+{
+    const double deadline = XWatch::nowMs() + timeoutMs;
+    while (XWatch::nowMs() < deadline) {
+        const int64_t before = cpuNs(pid);
+        usleep(useconds_t(quietMs) * 1000);
+        if (cpuNs(pid) - before < int64_t(quietMs) * 1000000 / 50)
+            return;
+    }
+}
+
 int64_t displayServerPid()
 {
     const QByteArray display = qgetenv("DISPLAY");

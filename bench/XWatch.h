@@ -68,6 +68,9 @@ private:
 
 // CPU time in nanoseconds used so far by every thread of a process.
 int64_t cpuNs(int64_t pid);
+// Waits until the process has used under 2% of a core for quietMs, so that
+// work it left for later (a background save) does not land in a measurement.
+void waitCpuQuiet(int64_t pid, int quietMs, int timeoutMs);
 // The X server's process for $DISPLAY (from its lock file), or 0.
 int64_t displayServerPid();
 // Runs xdotool with the arguments and waits for it to end.

@@ -71,7 +71,8 @@ int main(int argc, char** argv)
         "rubber-band rectangle move on a 3840x2160 snapshot, against a full repaint",
         [] { fViewer->Image1->repaint(); },
         [&] {
-            fViewer->FormMouseMove(fViewer, ssLeft, 1920 + (i % 40) * 3, 1080 + (i++ % 25) * 2);
+            fViewer->FormMouseMove(fViewer, ssLeft, 1920 + (i % 40) * 3, 1080 + (i % 25) * 2);
+            ++i;
             QCoreApplication::processEvents();
         },
         200);

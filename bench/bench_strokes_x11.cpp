@@ -5,16 +5,23 @@
 // and the rectangle and freehand also against Flameshot's rectangle and pencil
 // in the same run (Flameshot under a private D-Bus session).
 // Arguments: width height rounds (1920 1080 3). With BENCH_SCREENSHOTS=folder
-// the screen at the end of each stroke is saved there; BENCH_PEER=0 leaves
-// Flameshot out.
+// the screen at the end of each stroke is saved there; with BENCH_PERF=folder
+// each stroke of the program is also recorded there by perf (perf report -i);
+// BENCH_PEER=0 leaves Flameshot out.
 #include "Harness.h"
 #include "XWatch.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QWidget>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <cmath>
 #include <csignal>
 #include <unistd.h>
@@ -45,11 +52,40 @@ QStringList path(const QRect& area, bool pressed)
     return args;
 }
 
+// Call graphs of the process while it lives, for perf report.
+class Recording {
+public:
+    Recording(int64_t pid, const QString& name)
+    {
+        const QString folder = qEnvironmentVariable("BENCH_PERF");
+        if (folder.isEmpty() || pid <= 0)
+            return;
+        perf_.start(QStringLiteral("perf"), {"record", "-q", "--call-graph", "dwarf,16384", "-F", "1000", "-p", QString::number(pid), "-o",
+                                             QStringLiteral("%1/%2.data").arg(folder, name)});
+        perf_.waitForStarted();
+        QThread::msleep(300); // perf attaches before the first move
+    }
+    ~Recording()
+    {
+        if (perf_.state() == QProcess::NotRunning)
+            return;
+        ::kill(pid_t(perf_.processId()), SIGINT);
+        perf_.waitForFinished(30000);
+    }
+
+private:
+    QProcess perf_;
+};
+
 // Runs the moves and waits for the drawing to settle; CPU per move.
-Cost measure(XWatch& watch, int64_t pid, const QRect& area, bool pressed)
+Cost measure(XWatch& watch, int64_t pid, const QRect& area, bool pressed, const char* name = "")
 {
     const int64_t server = displayServerPid();
-    watch.waitQuiet(300, 5000);
+    Recording recording(pid, QString::fromLatin1(name));
+    // The marks are saved a second after the last change, on another thread:
+    // a cost of the pause, not of the moves.
+    watch.waitQuiet(1200, 5000);
+    waitCpuQuiet(pid, 200, 10000);
     const int64_t p0 = cpuNs(pid), s0 = cpuNs(server);
     runXdotool(path(area, pressed));
     watch.waitQuiet(150, 10000);
@@ -61,6 +97,19 @@ Cost measure(XWatch& watch, int64_t pid, const QRect& area, bool pressed)
     if (pressed)
         runXdotool({"mouseup", "1"});
     return Cost{(p1 - p0) / 1e3 / Moves, (s1 - s0) / 1e3 / Moves};
+}
+
+// CPU a second while nothing happens (timers and watchers that tick), once
+// what the last action left for later is done.
+double idleUsPerSecond(XWatch& watch, int64_t pid)
+{
+    watch.waitQuiet(1200, 5000);
+    waitCpuQuiet(pid, 200, 10000);
+    Recording recording(pid, QStringLiteral("idle"));
+    const int64_t p0 = cpuNs(pid);
+    const double t0 = XWatch::nowMs();
+    QThread::msleep(2000);
+    return (cpuNs(pid) - p0) / 1e3 / ((XWatch::nowMs() - t0) / 1e3);
 }
 
 struct Tool {
@@ -85,12 +134,72 @@ void ratio(const char* what, const Tool& ours, const Tool& oursHover, const Tool
                 aa / bb);
 }
 
+// The bare Qt surface, run as a process of its own (this program with
+// --bare-surface): the snapshot painted rectangle by rectangle, and while a
+// button is down a rubber band drawn over it and repainted along its edges.
+class BareSurface : public QWidget {
+public:
+    BareSurface()
+    {
+        setWindowTitle(QStringLiteral("bare surface"));
+        setWindowFlags(Qt::FramelessWindowHint);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setAttribute(Qt::WA_StaticContents);
+        setMouseTracking(true);
+        picture_ = QImage(screen()->size(), QImage::Format_RGB32);
+        picture_.fill(Qt::darkCyan);
+        setGeometry(screen()->geometry());
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QPainter p(this);
+        for (const QRect& r : event->region())
+            p.drawImage(r.topLeft(), picture_, r);
+        if (band_.isValid())
+            p.setPen(Qt::red), p.drawRect(band_);
+    }
+    void mousePressEvent(QMouseEvent* e) override { band_ = QRect(e->position().toPoint(), QSize(1, 1)); }
+    void mouseMoveEvent(QMouseEvent* e) override
+    {
+        if (!(e->buttons() & Qt::LeftButton))
+            return;
+        update(edges(band_));
+        band_ = QRect(band_.topLeft(), e->position().toPoint()).normalized();
+        update(edges(band_));
+    }
+    void mouseReleaseEvent(QMouseEvent*) override
+    {
+        update(edges(band_));
+        band_ = QRect();
+    }
+
+private:
+    static QRegion edges(const QRect& r)
+    {
+        return QRegion(r.adjusted(-1, -1, 1, 1)) - QRegion(r.adjusted(1, 1, -1, -1));
+    }
+    QImage picture_;
+    QRect band_;
+};
+
+int runBareSurface(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    BareSurface surface;
+    surface.show();
+    return app.exec();
+}
+
 void tap(QPoint p) { runXdotool({"mousemove", QString::number(p.x()), QString::number(p.y()), "click", "1"}); }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc > 1 && QByteArray(argv[1]) == "--bare-surface")
+        return runBareSurface(argc, argv);
     QCoreApplication app(argc, argv);
     const QSize screen(argc > 2 ? atoi(argv[1]) : 1920, argc > 2 ? atoi(argv[2]) : 1080);
     const int rounds = argc > 3 ? atoi(argv[3]) : 3;
@@ -99,7 +208,9 @@ int main(int argc, char** argv)
     const QRect area(screen.width() / 4, screen.height() / 4, screen.width() / 2, screen.height() / 2);
     const QPoint bottom(0, screen.height() - 43);
     Tool hover("hover (floor)"), rectangle("rectangle drag"), freehand("freehand stroke");
+    Tool bareHover("bare Qt surface hover"), bareDrag("bare Qt rubber band");
     Tool peerHover("Flameshot hover"), peerRectangle("Flameshot rectangle"), peerPencil("Flameshot pencil");
+    QList<double> idle;
     bool peerRan = false;
     {
         XWatch watch;
@@ -116,12 +227,22 @@ int main(int argc, char** argv)
             watch.waitQuiet(300, 3000);
             tap(bottom + QPoint(49, 20)); // "Capture"
             watch.waitMapped(QStringLiteral("fViewer"), 10000);
-            hover.add(measure(watch, pid, area, false));
-            freehand.add(measure(watch, pid, area, true)); // the tool of a first run
-            tap(bottom + QPoint(676, 22));                 // the rectangle
-            rectangle.add(measure(watch, pid, area, true));
+            idle << idleUsPerSecond(watch, pid);
+            hover.add(measure(watch, pid, area, false, "hover"));
+            freehand.add(measure(watch, pid, area, true, "freehand")); // the tool of a first run
+            tap(bottom + QPoint(676, 22));                             // the rectangle
+            rectangle.add(measure(watch, pid, area, true, "rectangle"));
             program.kill();
-            std::fprintf(stderr, "round %d: the program measured, now Flameshot\n", round + 1);
+            std::fprintf(stderr, "round %d: the program measured, now the bare Qt surface\n", round + 1);
+
+            QProcess bare;
+            bare.start(QCoreApplication::applicationFilePath(), {"--bare-surface"});
+            if (watch.waitMapped(QStringLiteral("bare surface"), 10000)) {
+                bareHover.add(measure(watch, bare.processId(), area, false, "bare-hover"));
+                bareDrag.add(measure(watch, bare.processId(), area, true, "bare-drag"));
+            }
+            bare.kill();
+            bare.waitForFinished(5000);
 
             if (qEnvironmentVariable("BENCH_PEER") == QLatin1String("0"))
                 continue; // the program alone, while working on it
@@ -174,8 +295,11 @@ int main(int argc, char** argv)
     stopVirtualDisplay();
     std::printf("CPU per pointer move at %dx%d, %d moves at 200 a second, medians of %d rounds\n", screen.width(),
                 screen.height(), Moves, rounds);
+    std::printf("  idle surface, no moves        program %7.1f us of CPU a second\n", median(idle));
     for (const Tool* t : {&hover, &rectangle, &freehand})
         print(*t, hover);
+    for (const Tool* t : {&bareHover, &bareDrag})
+        print(*t, bareHover);
     if (!peerRan) {
         std::printf("  Flameshot did not start (bench/install-bench-deps.sh installs it)\n");
         return 0;

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <array>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -128,6 +129,8 @@ QRegion TCanvas::outlineArea(const QRect& box, int cornerX, int cornerY) const
     const QRect all = touched(box, padding());
     if (Brush.Style != bsClear)
         return all;
+    if (cornerX == 0 && cornerY == 0)
+        return boxOutlineArea(box, all);
     // Every pixel the pen paints lies within pad of the figure's path, so a
     // band of rows is touched only between the path's widest extent over the
     // rows within pad of it and its narrowest extent over the same rows.
@@ -163,6 +166,30 @@ QRegion TCanvas::outlineArea(const QRect& box, int cornerX, int cornerY) const
     return region;
 }
 
+QRegion TCanvas::boxOutlineArea(const QRect& box, const QRect& all) const
+{
+    // The pen runs along the box's last pixels; every pixel it paints lies
+    // within pad of them, so the area is four strips round the edges.
+    const int pad = padding();
+    const int l = box.left(), t = box.top(), r = box.right() - 1, b = box.bottom() - 1;
+    if (t + pad + 1 > b - pad - 1 || l + pad >= r - pad)
+        return all; // the strips would meet: the whole box
+    const QRect strips[] = {
+        QRect(QPoint(l - pad, t - pad), QPoint(r + pad, t + pad)),
+        QRect(QPoint(l - pad, t + pad + 1), QPoint(l + pad, b - pad - 1)),
+        QRect(QPoint(r - pad, t + pad + 1), QPoint(r + pad, b - pad - 1)),
+        QRect(QPoint(l - pad, b - pad), QPoint(r + pad, b + pad)),
+    };
+    std::vector<QRect> shown;
+    for (const QRect& strip : strips)
+        if (const QRect clipped = strip.intersected(all); !clipped.isEmpty())
+            shown.push_back(clipped);
+    QRegion region;
+    if (!shown.empty())
+        region.setRects(shown.data(), int(shown.size()));
+    return region;
+}
+
 QRegion TCanvas::lineArea(QPoint from, QPoint to) const
 {
     const int length = qMax(std::abs(to.x() - from.x()), std::abs(to.y() - from.y()));
@@ -182,12 +209,11 @@ QRegion TCanvas::lineArea(QPoint from, QPoint to) const
 
 namespace {
 
-// Pen and brush marks in the coverage mask (Qt paints 32-bit images far
-// faster than 8-bit ones); a gap of a styled pen over a solid brush is
-// painted in the brush colour.
-constexpr quint32 PenMark = 0xFFFFFF;
-constexpr quint32 BrushMark = 0x808080;
-constexpr quint32 GapMark = 0x404040;
+// Pen and brush marks in the coverage mask; a gap of a styled pen over a
+// solid brush is painted in the brush colour.
+constexpr quint8 PenMark = 3;
+constexpr quint8 BrushMark = 2;
+constexpr quint8 GapMark = 1;
 
 // Calls paint with the raster operation of the pen mode, a function of the
 // destination and source pixels, so that the pixel loop is compiled once
@@ -233,22 +259,37 @@ std::array<bool, 64> hatchTile(TBrushStyle style)
     return bits;
 }
 
+// Most runs in the mask are a few pixels long (the sides of a rubber band,
+// a pen's width): eight bytes a store, with no call.
+void fillMask(quint8* at, int count, quint8 value)
+{
+    if (count < 8) {
+        for (int i = 0; i < count; ++i)
+            at[i] = value;
+        return;
+    }
+    const quint64 eight = 0x0101010101010101ull * value;
+    for (int i = 0; i + 8 < count; i += 8)
+        memcpy(at + i, &eight, sizeof eight);
+    memcpy(at + count - 8, &eight, sizeof eight);
+}
+
 } // namespace
 
 bool TCanvas::thinPen() const { return Pen.Width <= 1; }
 
-void TCanvas::mark(int y, int x0, int x1, quint32 value)
+void TCanvas::mark(int y, int x0, int x1, quint8 value)
 {
-    if (y < 0 || y >= mask_.height())
+    // Marks beyond the area are never read; beyond the bounds they have no place.
+    if (y < maskBounds_.top() || y > maskBounds_.bottom())
         return;
-    x0 = qMax(x0, 0);
-    x1 = qMin(x1, mask_.width() - 1);
-    auto* line = reinterpret_cast<quint32*>(mask_.scanLine(y));
-    for (int x = x0; x <= x1; ++x)
-        line[x] = value;
+    x0 = qMax(x0, maskBounds_.left());
+    x1 = qMin(x1, maskBounds_.right());
+    if (x0 <= x1)
+        fillMask(maskRow(y) + x0, x1 - x0 + 1, value);
 }
 
-classic::RunSink TCanvas::marker(quint32 value)
+classic::RunSink TCanvas::marker(quint8 value)
 {
     return [this, value](int y, int x0, int x1) { mark(y, x0, x1, value); };
 }
@@ -278,16 +319,40 @@ QRect TCanvas::drawFigure(const QRegion& area, const std::function<void()>& mark
         return QRect();
     // The figure is marked in a coverage mask first, so that every pixel is
     // painted once with the pen mode, whatever parts of the figure overlap.
-    if (mask_.size() != target_->size())
-        mask_ = QImage(target_->size(), QImage::Format_RGB32);
+    maskBounds_ = area.boundingRect();
+    const size_t size = size_t(maskBounds_.width()) * size_t(maskBounds_.height());
+    if (mask_.size() < size)
+        mask_.resize(size);
     for (const QRect& r : area)
         for (int y = r.top(); y <= r.bottom(); ++y)
-            memset(mask_.scanLine(y) + 4 * r.left(), 0, 4 * size_t(r.width()));
+            fillMask(maskRow(y) + r.left(), r.width(), 0);
     markFigure();
     applyRasterOp(area);
     if (OnChange)
         OnChange(area);
     return area.boundingRect();
+}
+
+QRect TCanvas::paintRuns(const QRegion& area, const std::function<void(const classic::RunSink&)>& emitRuns)
+{
+    if (!target_ || target_->isNull() || area.isEmpty())
+        return QRect();
+    const QRect bounds = area.boundingRect();
+    const quint32 pen = toQColor(Pen.Color).rgb();
+    uchar* const targetBits = target_->bits();
+    const qsizetype targetStride = target_->bytesPerLine();
+    withRasterOp(Pen.Mode, [&](auto rasterOp) {
+        emitRuns([&](int y, int x0, int x1) {
+            if (y < bounds.top() || y > bounds.bottom())
+                return;
+            auto* const pixels = reinterpret_cast<quint32*>(targetBits + y * targetStride);
+            for (int x = qMax(x0, bounds.left()), end = qMin(x1, bounds.right()); x <= end; ++x)
+                pixels[x] = rasterOp(pixels[x], pen);
+        });
+    });
+    if (OnChange)
+        OnChange(area);
+    return bounds;
 }
 
 void TCanvas::applyRasterOp(const QRegion& area)
@@ -299,19 +364,31 @@ void TCanvas::applyRasterOp(const QRegion& area)
     // Row addresses from the start of each bitmap: scanLine() would check
     // the bitmap is not shared on every row.
     uchar* const targetBits = target_->bits();
-    const uchar* const maskBits = mask_.constBits();
-    const qsizetype targetStride = target_->bytesPerLine(), maskStride = mask_.bytesPerLine();
+    const qsizetype targetStride = target_->bytesPerLine();
     withRasterOp(Pen.Mode, [&](auto rasterOp) {
         for (const QRect& r : area) {
+            const int left = r.left(), end = r.right() + 1;
             for (int y = r.top(); y <= r.bottom(); ++y) {
-                const auto* marks = reinterpret_cast<const quint32*>(maskBits + y * maskStride);
-                auto* pixels = reinterpret_cast<quint32*>(targetBits + y * targetStride);
-                const bool* hatchRow = hatch.data() + 8 * (y & 7);
-                for (int x = r.left(); x <= r.right(); ++x) {
-                    const quint32 mark = marks[x] & 0xFFFFFF;
-                    if (!mark || (mark == BrushMark && hatched && !hatchRow[x & 7]))
-                        continue;
-                    pixels[x] = rasterOp(pixels[x], mark == PenMark ? pen : brush);
+                const quint8* const marks = maskRow(y);
+                auto* const pixels = reinterpret_cast<quint32*>(targetBits + y * targetStride);
+                const bool* const hatchRow = hatch.data() + 8 * (y & 7);
+                for (int x = left; x < end;) {
+                    // Most of an area is bare: eight unmarked pixels are passed at once.
+                    const int stop = qMin(x + 8, end);
+                    if (stop - x == 8) {
+                        quint64 eight;
+                        memcpy(&eight, marks + x, sizeof eight);
+                        if (!eight) {
+                            x = stop;
+                            continue;
+                        }
+                    }
+                    for (; x < stop; ++x) {
+                        const quint8 mark = marks[x];
+                        if (!mark || (mark == BrushMark && hatched && !hatchRow[x & 7]))
+                            continue;
+                        pixels[x] = rasterOp(pixels[x], mark == PenMark ? pen : brush);
+                    }
                 }
             }
         }
@@ -338,6 +415,12 @@ QRect TCanvas::Rectangle(int x1, int y1, int x2, int y2)
     // (L, T, R, B) covers L <= x < R and T <= y < B: the pen runs along the
     // box's last pixels, starting at the top right and going anticlockwise.
     const int l = box.left(), t = box.top(), r = box.right() - 1, b = box.bottom() - 1;
+    // A wide pen's box gives each pixel in one run of one row, so with no
+    // brush nothing overlaps and the runs are painted as they come.
+    if (Brush.Style == bsClear && !thinPen() && Pen.Style != psClear)
+        return paintRuns(outlineArea(box, 0, 0), [&](const classic::RunSink& pen) {
+            classic::wideBox(l, t, r, b, Pen.Width, pen);
+        });
     return drawFigure(outlineArea(box, 0, 0), [&] {
         if (Brush.Style != bsClear)
             for (int y = t; y < b; ++y)
@@ -411,12 +494,30 @@ QRect TCanvas::RoundRect(int x1, int y1, int x2, int y2, int cornerWidth, int co
 
 void TCanvas::markPolygonInside(const QPolygon& points)
 {
-    // The pixels whose centres lie inside, as the painter fills them aliased.
-    QPainter painter(&mask_);
+    // The pixels whose centres lie inside, as the painter fills them aliased,
+    // marked row by row in runs.
+    QImage inside(maskBounds_.size(), QImage::Format_Grayscale8);
+    inside.fill(0);
+    QPainter painter(&inside);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor::fromRgb(BrushMark));
+    painter.setBrush(Qt::white);
+    painter.translate(-maskBounds_.topLeft());
     painter.drawPolygon(points, Qt::OddEvenFill);
+    painter.end();
+    for (int row = 0; row < inside.height(); ++row) {
+        const uchar* line = inside.constScanLine(row);
+        for (int x = 0; x < inside.width();) {
+            if (!line[x]) {
+                ++x;
+                continue;
+            }
+            const int start = x;
+            while (x < inside.width() && line[x])
+                ++x;
+            mark(maskBounds_.top() + row, maskBounds_.left() + start, maskBounds_.left() + x - 1, BrushMark);
+        }
+    }
 }
 
 QRect TCanvas::Polygon(const QPolygon& points)

@@ -91,13 +91,17 @@ private:
     // The area an outlined figure touches: with a clear interior, thin bands
     // along its outline, so a large rubber band repaints only its edge.
     QRegion outlineArea(const QRect& box, int cornerX, int cornerY) const;
+    QRegion boxOutlineArea(const QRect& box, const QRect& all) const;
     QRegion lineArea(QPoint from, QPoint to) const;
     // Marks a figure in the coverage mask, within area, and paints the marked
     // pixels with the pen mode.
     QRect drawFigure(const QRegion& area, const std::function<void()>& markFigure);
+    // Paints runs of the pen straight into the bitmap, within area, for a
+    // figure whose runs never overlap one another.
+    QRect paintRuns(const QRegion& area, const std::function<void(const classic::RunSink&)>& emitRuns);
     bool thinPen() const;
-    void mark(int y, int x0, int x1, quint32 value);
-    classic::RunSink marker(quint32 value);
+    void mark(int y, int x0, int x1, quint8 value);
+    classic::RunSink marker(quint8 value);
     // The pen along a path of pixel centres, styled or wide.
     void markPath(const std::vector<QPoint>& points, bool closed);
     // An ellipse, or a box with rounded corners, with pen and brush.
@@ -108,7 +112,12 @@ private:
     int padding() const { return Pen.Width / 2 + 3; }
 
     QImage* target_ = nullptr;
-    QImage mask_; // coverage of the figure being drawn: pen, brush or gap
+    // Coverage of the figure being drawn, one byte a pixel (pen, brush, gap
+    // or nothing) over the bounds of the area it may touch; the buffer is
+    // kept from one figure to the next, so a rubber band allocates nothing.
+    std::vector<quint8> mask_;
+    QRect maskBounds_;
+    quint8* maskRow(int y) { return mask_.data() + qsizetype(y - maskBounds_.top()) * maskBounds_.width() - maskBounds_.left(); }
 };
 
 // The Qt styles that draw the classic pen and brush styles.

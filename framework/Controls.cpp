@@ -8,6 +8,7 @@
 #include <QtMath>
 #include <QPainter>
 #include <QPaintEvent>
+#include <QScreen>
 
 TShiftState shiftOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons)
 {
@@ -560,7 +561,36 @@ TImage::TImage(QWidget* parent, int left, int top, int width, int height) : TCon
     setGeometry(left, top, width, height);
     setAttribute(Qt::WA_OpaquePaintEvent, false);
     Picture.AddChangeListener([this] { update(); });
-    Picture.Canvas().OnChange = [this](const QRegion& r) { update(toWidget(r)); };
+    Picture.Canvas().OnChange = [this](const QRegion& r) { repaintSoon(toWidget(r)); };
+    nextFrame_.setSingleShot(true);
+    nextFrame_.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&nextFrame_, &QTimer::timeout, this, [this] { repaintPending(); });
+}
+
+int TImage::frameMs() const
+{
+    const qreal rate = screen() ? screen()->refreshRate() : 60;
+    return qBound(4, int(1000 / qMax<qreal>(rate, 1)), 34);
+}
+
+void TImage::repaintSoon(const QRegion& area)
+{
+    pending_ += area;
+    if (nextFrame_.isActive())
+        return;
+    // The first change after a rest shows at once; later ones wait for the frame.
+    const qint64 since = sinceRepaint_.isValid() ? sinceRepaint_.elapsed() : frameMs();
+    if (since >= frameMs())
+        repaintPending();
+    else
+        nextFrame_.start(int(frameMs() - since));
+}
+
+void TImage::repaintPending()
+{
+    update(pending_);
+    pending_ = QRegion();
+    sinceRepaint_.start();
 }
 
 void TImage::SetStretch(bool stretch)

@@ -10,6 +10,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -294,6 +295,16 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     QRect pictureRect() const;
     qreal mouseScale() const;
+
+private:
+    // The pointer can move several times in one frame of the display; what
+    // drawing touched meanwhile is gathered and shown once a frame.
+    void repaintSoon(const QRegion& area);
+    void repaintPending();
+    int frameMs() const;
+    QRegion pending_;
+    QTimer nextFrame_;
+    QElapsedTimer sinceRepaint_;
 };
 
 class TTimer : public QObject {

@@ -74,7 +74,14 @@ void THistory::Reset()
 
 void THistory::rebase()
 {
-    base_ = picture_.Bitmap(); // shared until the picture is drawn on
+    base_ = picture_.Bitmap();
+    // The picture's pixels may be shared with another image (the clipboard's)
+    // as well: the first mark would then copy the whole frame when it ends.
+    if (!base_.isNull())
+        copyInBackground(base_, alive_, [this, key = base_.cacheKey()](QImage&& own) {
+            if (base_.cacheKey() == key) // untouched since
+                base_ = std::move(own);
+        });
     tilesAcross_ = (base_.width() + Tile - 1) / Tile;
     const int tilesDown = (base_.height() + Tile - 1) / Tile;
     dirty_.assign(size_t(tilesAcross_) * size_t(tilesDown), false);

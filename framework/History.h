@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QRegion>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class TPicture;
@@ -74,4 +75,5 @@ private:
     int maxSteps_ = DefaultMaxSteps;
     bool recording_ = false;
     bool swapping_ = false;
+    std::shared_ptr<char> alive_ = std::make_shared<char>(); // lets late copies find us gone
 };

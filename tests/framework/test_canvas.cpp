@@ -104,6 +104,33 @@ private slots:
         QCOMPARE(at(image, 60, 80), clWhite); // between two points
     }
 
+    // An inverting pen changes each pixel of a figure once, where parts of
+    // it overlap too: it inverts exactly what a black pen covers.
+    void invertingPenCoversWhatACopyingPenCovers()
+    {
+        using Draw = std::function<void(TCanvas&)>;
+        const QList<Draw> figures = {
+            [](TCanvas& c) { c.Rectangle(100, 70, 10, 12); },
+            [](TCanvas& c) { c.Ellipse(15, 14, 60, 50); },
+            [](TCanvas& c) { c.MoveTo(5, 80); c.LineTo(110, 7); },
+        };
+        for (int width : {1, 2, 5, 21}) {
+            for (TBrushStyle brush : {bsSolid, bsClear}) {
+                for (int figure = 0; figure < figures.size(); ++figure) {
+                    QImage copied = filled(120, 90, clWhite), inverted = copied;
+                    for (auto [image, mode] : {std::pair{&copied, pmCopy}, std::pair{&inverted, pmNot}}) {
+                        TCanvas canvas(image);
+                        canvas.Pen = TPen{clBlack, width, psSolid, mode};
+                        canvas.Brush = TBrush{clBlack, brush};
+                        figures[figure](canvas);
+                    }
+                    QVERIFY2(inverted == copied, qPrintable(QStringLiteral("figure %1 width %2 brush %3")
+                                                                .arg(figure).arg(width).arg(int(brush))));
+                }
+            }
+        }
+    }
+
     void thinLineLeavesItsEndPixel()
     {
         QImage image = filled(30, 10, clWhite);
@@ -247,14 +274,20 @@ private slots:
         QImage image = filled(2000, 1500, clWhite);
         TCanvas canvas(&image);
         QRegion reported;
-        canvas.OnChange = [&](const QRegion& r) { reported += r; };
+        canvas.OnChange = [&](const QRegion& r) { reported = r; };
         canvas.Pen.Width = 3;
         canvas.Brush.Style = bsClear;
+        auto area = [&] {
+            qint64 pixels = 0;
+            for (const QRect& r : reported)
+                pixels += qint64(r.width()) * r.height();
+            return pixels;
+        };
         canvas.Ellipse(10, 10, 1990, 1490);
-        qint64 area = 0;
-        for (const QRect& r : reported)
-            area += qint64(r.width()) * r.height();
-        QVERIFY(area < qint64(2000) * 1500 / 8);
+        QVERIFY(area() < qint64(2000) * 1500 / 8);
+        // A rubber band repaints strips no wider than its pen and a margin.
+        canvas.Rectangle(10, 10, 1990, 1490);
+        QVERIFY(area() < 2 * (1980 + 1480) * (canvas.Pen.Width + 7));
     }
 
     void drawingReportsOnlyTheTouchedRectangle()
