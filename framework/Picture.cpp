@@ -10,8 +10,6 @@
 #include <QImageReader>
 #include <QThreadPool>
 #include <QtEndian>
-#include <cstring>
-#include <sys/mman.h>
 
 namespace {
 
@@ -160,49 +158,10 @@ void TPicture::UnshareInBackground()
     });
 }
 
-namespace {
-
-// A frame's pixels in memory the kernel may map with large pages: a figure
-// that runs down hundreds of rows then needs a few address translations
-// instead of one or two a row.
-QImage copyToLargePages(const QImage& image)
-{
-    constexpr size_t Large = size_t(2) << 20;
-    const size_t bytes = size_t(image.sizeInBytes());
-    if (bytes < Large)
-        return image.copy();
-    const size_t length = (bytes + Large - 1) / Large * Large;
-    void* const mapped = mmap(nullptr, length + Large, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (mapped == MAP_FAILED)
-        return image.copy();
-    // Aligned to a large page, the rest given back.
-    auto* const start = reinterpret_cast<uchar*>((reinterpret_cast<uintptr_t>(mapped) + Large - 1) & ~uintptr_t(Large - 1));
-    const size_t head = size_t(start - static_cast<uchar*>(mapped));
-    if (head)
-        munmap(mapped, head);
-    munmap(start + length, Large - head);
-    madvise(start, length, MADV_HUGEPAGE);
-    memcpy(start, image.constBits(), bytes);
-    struct Mapping {
-        void* start;
-        size_t length;
-    };
-    return QImage(
-        start, image.width(), image.height(), image.bytesPerLine(), image.format(),
-        [](void* info) {
-            auto* mapping = static_cast<Mapping*>(info);
-            munmap(mapping->start, mapping->length);
-            delete mapping;
-        },
-        new Mapping{start, length});
-}
-
-} // namespace
-
 void copyInBackground(const QImage& shared, std::weak_ptr<void> alive, std::function<void(QImage&& own)> take)
 {
     QThreadPool::globalInstance()->start([shared, alive, take] {
-        QImage own = copyToLargePages(shared);
+        QImage own = shared.copy();
         if (own.isNull() || !QCoreApplication::instance())
             return;
         QMetaObject::invokeMethod(

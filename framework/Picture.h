@@ -51,9 +51,8 @@ private:
     std::shared_ptr<TPicture*> self_ = std::make_shared<TPicture*>(this); // lets late copies find us gone
 };
 
-// Copies an image whose pixels are shared on a worker thread, into large
-// pages where the system offers them, and hands the copy to take on the
-// user-interface thread, unless alive has gone by then.
+// Copies an image whose pixels are shared on a worker thread, and hands the
+// copy to take on the user-interface thread, unless alive has gone by then.
 void copyInBackground(const QImage& shared, std::weak_ptr<void> alive, std::function<void(QImage&& own)> take);
 
 // Reads a picture file into an RGB32 image, or returns the reason it cannot.
