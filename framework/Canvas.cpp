@@ -333,7 +333,8 @@ QRect TCanvas::drawFigure(const QRegion& area, const std::function<void()>& mark
     return area.boundingRect();
 }
 
-QRect TCanvas::paintRuns(const QRegion& area, const std::function<void(const classic::RunSink&)>& emitRuns)
+QRect TCanvas::paintRuns(const QRegion& area, const std::function<void(const classic::RunSink&)>& emitRuns,
+                         std::initializer_list<QRect> blocks)
 {
     if (!target_ || target_->isNull() || area.isEmpty())
         return QRect();
@@ -342,13 +343,18 @@ QRect TCanvas::paintRuns(const QRegion& area, const std::function<void(const cla
     uchar* const targetBits = target_->bits();
     const qsizetype targetStride = target_->bytesPerLine();
     withRasterOp(Pen.Mode, [&](auto rasterOp) {
-        emitRuns([&](int y, int x0, int x1) {
+        const auto paint = [&](int y, int x0, int x1) {
             if (y < bounds.top() || y > bounds.bottom())
                 return;
             auto* const pixels = reinterpret_cast<quint32*>(targetBits + y * targetStride);
             for (int x = qMax(x0, bounds.left()), end = qMin(x1, bounds.right()); x <= end; ++x)
                 pixels[x] = rasterOp(pixels[x], pen);
-        });
+        };
+        // Whole blocks row by row here, without a call through the sink for each.
+        for (const QRect& block : blocks)
+            for (int y = block.top(); y <= block.bottom(); ++y)
+                paint(y, block.left(), block.right());
+        emitRuns(paint);
     });
     if (OnChange)
         OnChange(area);
@@ -417,10 +423,14 @@ QRect TCanvas::Rectangle(int x1, int y1, int x2, int y2)
     const int l = box.left(), t = box.top(), r = box.right() - 1, b = box.bottom() - 1;
     // A wide pen's box gives each pixel in one run of one row, so with no
     // brush nothing overlaps and the runs are painted as they come.
-    if (Brush.Style == bsClear && !thinPen() && Pen.Style != psClear)
+    if (Brush.Style == bsClear && !thinPen() && Pen.Style != psClear) {
+        const classic::BoxSides sides = classic::wideBoxSides(l, t, r, b, Pen.Width);
+        const int skipTop = sides.left.isEmpty() ? 1 : sides.left.top();
+        const int skipBottom = sides.left.isEmpty() ? 0 : sides.left.bottom();
         return paintRuns(outlineArea(box, 0, 0), [&](const classic::RunSink& pen) {
-            classic::wideBox(l, t, r, b, Pen.Width, pen);
-        });
+            classic::wideBox(l, t, r, b, Pen.Width, pen, skipTop, skipBottom);
+        }, {sides.left, sides.right});
+    }
     return drawFigure(outlineArea(box, 0, 0), [&] {
         if (Brush.Style != bsClear)
             for (int y = t; y < b; ++y)

@@ -98,7 +98,8 @@ private:
     QRect drawFigure(const QRegion& area, const std::function<void()>& markFigure);
     // Paints runs of the pen straight into the bitmap, within area, for a
     // figure whose runs never overlap one another.
-    QRect paintRuns(const QRegion& area, const std::function<void(const classic::RunSink&)>& emitRuns);
+    QRect paintRuns(const QRegion& area, const std::function<void(const classic::RunSink&)>& emitRuns,
+                    std::initializer_list<QRect> blocks = {});
     bool thinPen() const;
     void mark(int y, int x0, int x1, quint8 value);
     classic::RunSink marker(quint8 value);

@@ -181,11 +181,25 @@ void widePath(const std::vector<QPoint>& points, int width, bool closed, const R
     merge(pieces, sink);
 }
 
-void wideBox(int l, int t, int r, int b, int width, const RunSink& sink)
+BoxSides wideBoxSides(int l, int t, int r, int b, int width)
+{
+    const Dot round = dot(width);
+    const int lo = -(width / 2), hi = (width - 1) / 2;
+    // Below the top corners' dots and the top edge, above the bottom ones.
+    const int top = std::max({t, t + hi + 1, t + round.top + int(round.rows.size())});
+    const int bottom = std::min({b - 1, b + lo - 1, b + round.top - 1});
+    if (top > bottom || r + lo <= l + hi + 1)
+        return {};
+    return {QRect(QPoint(l + lo, top), QPoint(l + hi, bottom)), QRect(QPoint(r + lo, top), QPoint(r + hi, bottom))};
+}
+
+void wideBox(int l, int t, int r, int b, int width, const RunSink& sink, int skipTop, int skipBottom)
 {
     const Dot round = dot(width);
     const int lo = -(width / 2), hi = (width - 1) / 2;
     for (int y = t + lo; y <= b + hi; ++y) {
+        if (y == skipTop)
+            y = skipBottom + 1;
         Interval parts[8];
         int n = 0;
         for (const QPoint c : {QPoint(l, t), QPoint(r, t), QPoint(l, b), QPoint(r, b)})

@@ -50,7 +50,14 @@ std::vector<EllipseRow> ellipseRows(const QRect& box);
 std::vector<EllipseRow> roundRectRows(const QRect& box, int cornerWidth, int cornerHeight);
 // The pixels a wide pen covers round a box whose thin outline runs through
 // columns l and r and rows t and b.
-void wideBox(int l, int t, int r, int b, int width, const RunSink& sink);
+// Rows skipTop..skipBottom are left out, for a caller that paints them whole.
+void wideBox(int l, int t, int r, int b, int width, const RunSink& sink, int skipTop = 1, int skipBottom = 0);
+// The rows of that box where only its two sides pass, each side a plain
+// rectangle; none when the corners reach every row or the sides touch.
+struct BoxSides {
+    QRect left, right;
+};
+BoxSides wideBoxSides(int l, int t, int r, int b, int width);
 // The pixels a wide pen covers along a thin outline given by those rows,
 // walked as a closed wide path through each of its pixels.
 void wideOutline(const std::vector<EllipseRow>& rows, int width, const RunSink& sink);

@@ -111,6 +111,7 @@ private slots:
         using Draw = std::function<void(TCanvas&)>;
         const QList<Draw> figures = {
             [](TCanvas& c) { c.Rectangle(100, 70, 10, 12); },
+            [](TCanvas& c) { c.Rectangle(40, 10, 62, 80); }, // the wide pen's sides meet
             [](TCanvas& c) { c.Ellipse(15, 14, 60, 50); },
             [](TCanvas& c) { c.MoveTo(5, 80); c.LineTo(110, 7); },
         };
