@@ -21,11 +21,16 @@ TMarkedSaver::TMarkedSaver(TPicture& picture, QString path, QWidget* owner)
 {
     settled_ = std::make_unique<QTimer>();
     settled_->setSingleShot(true);
-    settled_->setInterval(MarksSettleMs);
-    QObject::connect(settled_.get(), &QTimer::timeout, this, [this] { saveInBackground(); });
+    QObject::connect(settled_.get(), &QTimer::timeout, this, [this] { saveWhenSettled(); });
     saver_ = std::make_unique<QThreadPool>();
     saver_->setMaxThreadCount(1);
-    const auto restart = [timer = settled_.get()] { timer->start(); };
+    // A stroke changes the picture twice a pointer move: the time is noted,
+    // and the timer is armed only when it is not running already.
+    const auto restart = [this] {
+        lastChange_.start();
+        if (!settled_->isActive())
+            settled_->start(MarksSettleMs);
+    };
     // Strokes come through the canvas, a new capture or a Clear through the picture.
     auto repaint = picture.Canvas().OnChange;
     picture.Canvas().OnChange = [repaint, restart](const QRegion& area) {
@@ -39,6 +44,15 @@ TMarkedSaver::TMarkedSaver(TPicture& picture, QString path, QWidget* owner)
 TMarkedSaver::~TMarkedSaver() { Finish(); }
 
 void TMarkedSaver::Finish() { saver_->waitForDone(); }
+
+void TMarkedSaver::saveWhenSettled()
+{
+    const qint64 rest = MarksSettleMs - lastChange_.elapsed();
+    if (rest > 0)
+        settled_->start(int(rest));
+    else
+        saveInBackground();
+}
 
 void TMarkedSaver::saveInBackground()
 {

@@ -3,6 +3,7 @@
 // user-interface thread.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -23,11 +24,14 @@ public:
     void Finish();
 
 private:
+    // Saves once the marks have rested for the whole settling time.
+    void saveWhenSettled();
     void saveInBackground();
     TPicture& picture_;
     const QString path_;
     QPointer<QWidget> owner_;
     std::unique_ptr<QTimer> settled_;
+    QElapsedTimer lastChange_;
     std::unique_ptr<QThreadPool> saver_;
     bool failed_ = false;
 };
