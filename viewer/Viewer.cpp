@@ -35,10 +35,10 @@ TfViewer::TfViewer(QWidget* owner) : TForm(owner)
     Label1->Hide();
     Label2->Hide();
 
-    OnShow = [this](QObject* s) { FormShow(s); };
-    OnMouseDown = [this](QObject* s, TMouseButton b, TShiftState sh, int x, int y) { FormMouseDown(s, b, sh, x, y); };
-    OnMouseMove = [this](QObject* s, TShiftState sh, int x, int y) { FormMouseMove(s, sh, x, y); };
-    OnMouseUp = [this](QObject* s, TMouseButton b, TShiftState sh, int x, int y) { FormMouseUp(s, b, sh, x, y); };
+    Wire(OnShow, this, &TfViewer::FormShow);
+    Wire(OnMouseDown, this, &TfViewer::FormMouseDown);
+    Wire(OnMouseMove, this, &TfViewer::FormMouseMove);
+    Wire(OnMouseUp, this, &TfViewer::FormMouseUp);
     Image1->OnMouseDown = OnMouseDown;
     Image1->OnMouseMove = OnMouseMove;
     Image1->OnMouseUp = OnMouseUp;
