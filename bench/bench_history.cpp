@@ -5,6 +5,7 @@
 #include "History.h"
 #include "Main.h"
 #include "Noise.h"
+#include "Offscreen.h"
 #include "Ratio.h"
 #include "Viewer.h"
 
@@ -148,11 +149,9 @@ BENCHMARK(ClearStep)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const auto app = offscreenApplication(argc, argv);
+    if (!runRegisteredBenchmarks(argc, argv))
+        return 1;
     reportMemory();
     // The step of a stroke against the copy of the frame that keeping whole
     // pictures would make at every mark.

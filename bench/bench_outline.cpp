@@ -2,6 +2,7 @@
 // conversion of the same picture: a full screen of text, a full-screen
 // photograph and the default stamp as the stamp window samples it.
 #include "Form.h"
+#include "Offscreen.h"
 #include "Ratio.h"
 #include "bmshapedform.h"
 
@@ -154,15 +155,11 @@ BENCHMARK(BM_ShapedFormPictureChange)->Apply(pictures);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    const auto app = offscreenApplication(argc, argv);
     Q_INIT_RESOURCE(assets);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
     // picture 0 is the text-like screen, 1 the photograph, 2 the stamp.
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    if (!runRegisteredBenchmarks(argc, argv))
+        return 1;
     const char* names[] = {"outline of the 1920x1080 text-like picture", "outline of the 1920x1080 photograph",
                            "outline of the 184x132 stamp"};
     for (int which : {Text, Photo, Stamp}) {

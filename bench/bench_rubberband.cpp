@@ -3,6 +3,7 @@
 // against one repaint of the whole picture.
 #include "Main.h"
 #include "Noise.h"
+#include "Offscreen.h"
 #include "Ratio.h"
 #include "Viewer.h"
 
@@ -59,11 +60,9 @@ BENCHMARK(FullRepaint)->ArgNames({"w", "h"})->Args({1920, 1080})->Args({3840, 21
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const auto app = offscreenApplication(argc, argv);
+    if (!runRegisteredBenchmarks(argc, argv))
+        return 1;
     prepare(3840, 2160, dtRectangle);
     fViewer->FormMouseDown(fViewer, mbLeft, ssLeft, 960, 540);
     int i = 0;

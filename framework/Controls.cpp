@@ -579,11 +579,12 @@ void TImage::repaintSoon(const QRegion& area)
     if (nextFrame_.isActive())
         return;
     // The first change after a rest shows at once; later ones wait for the frame.
-    const qint64 since = sinceRepaint_.isValid() ? sinceRepaint_.elapsed() : frameMs();
-    if (since >= frameMs())
+    const int frame = frameMs();
+    const qint64 since = sinceRepaint_.isValid() ? sinceRepaint_.elapsed() : frame;
+    if (since >= frame)
         repaintPending();
     else
-        nextFrame_.start(int(frameMs() - since));
+        nextFrame_.start(int(frame - since));
 }
 
 void TImage::repaintPending()
