@@ -6,6 +6,7 @@
 #include "Canvas.h"
 #include "Picture.h"
 #include "Types.h"
+#include "WindowPut.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -287,6 +288,13 @@ public:
     // Widget rectangle that shows the given bitmap rectangle.
     QRect toWidget(const QRect& bitmapRect) const;
     QRegion toWidget(const QRegion& bitmapArea) const;
+    // Small changes go straight onto the window, past the toolkit's backing
+    // store, where the picture covers the window one to one (a full-screen
+    // surface that changes every frame while a figure is dragged).
+    bool PutStraight = false;
+    // Asks for the next frame of the display: drawing the picture holds back
+    // is done then, and what changed is shown.
+    void NextFrame() { repaintSoon(QRegion()); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -298,13 +306,19 @@ protected:
 
 private:
     // The pointer can move several times in one frame of the display; what
-    // drawing touched meanwhile is gathered and shown once a frame.
+    // drawing touched meanwhile (in the bitmap's pixels) is gathered and shown
+    // once a frame.
     void repaintSoon(const QRegion& area);
     void repaintPending();
     int frameMs() const;
     QRegion pending_;
     QTimer nextFrame_;
     QElapsedTimer sinceRepaint_;
+    // What went straight to the window is painted into the backing store too
+    // once the changes rest, so that the window can be restored from it.
+    TWindowPut put_;
+    QRegion putPast_;
+    QTimer catchUp_;
 };
 
 class TTimer : public QObject {

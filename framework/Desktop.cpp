@@ -9,11 +9,7 @@
 
 namespace {
 
-xcb_connection_t* connection()
-{
-    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
+xcb_connection_t* connection() { return Desktop::Connection(); }
 
 xcb_atom_t atom(xcb_connection_t* c, const char* name)
 {
@@ -111,3 +107,31 @@ void CoverAllMonitors(QWidget* window)
 }
 
 } // namespace Desktop
+
+xcb_connection_t* Desktop::Connection()
+{
+    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+bool Desktop::PlainPixels()
+{
+    xcb_connection_t* c = connection();
+    if (!c)
+        return false;
+    const xcb_setup_t* setup = xcb_get_setup(c);
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(setup).data;
+    if (!screen)
+        return false;
+    bool bpp32 = false;
+    for (auto f = xcb_setup_pixmap_formats_iterator(setup); f.rem; xcb_format_next(&f))
+        if (f.data->depth == screen->root_depth)
+            bpp32 = f.data->bits_per_pixel == 32;
+    if (!bpp32 || setup->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST)
+        return false;
+    for (auto d = xcb_screen_allowed_depths_iterator(screen); d.rem; xcb_depth_next(&d))
+        for (auto v = xcb_depth_visuals_iterator(d.data); v.rem; xcb_visualtype_next(&v))
+            if (v.data->visual_id == screen->root_visual)
+                return v.data->red_mask == 0xFF0000 && v.data->green_mask == 0xFF00 && v.data->blue_mask == 0xFF;
+    return false;
+}

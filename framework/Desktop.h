@@ -6,6 +6,7 @@
 #include <QMargins>
 
 class QWidget;
+struct xcb_connection_t;
 
 namespace Desktop {
 // Makes the window manager keep `window` in the same layer as `owner`, above
@@ -18,4 +19,9 @@ QMargins FrameExtents(const QWidget* window);
 void SkipTaskbar(QWidget* window);
 // Spreads a full-screen window over every monitor of the desktop.
 void CoverAllMonitors(QWidget* window);
+// The toolkit's own connection to the X display; null on other platforms.
+xcb_connection_t* Connection();
+// Whether the display keeps the pixels of its windows as 32-bit BGRX words,
+// byte for byte as an RGB32 bitmap holds them.
+bool PlainPixels();
 } // namespace Desktop

@@ -126,6 +126,7 @@ TPicture::TPicture() { canvas_.SetTarget(&image_); }
 
 void TPicture::Assign(const QImage& image)
 {
+    finishHeldBack();
     image_ = image.isNull() ? QImage() : image.convertToFormat(QImage::Format_RGB32);
     changed();
 }
@@ -136,13 +137,14 @@ void TPicture::LoadFromFile(const QString& path)
     QImage image = readPictureFile(path, &error);
     if (image.isNull())
         throw EInvalidGraphic(error);
+    finishHeldBack();
     image_ = std::move(image);
     changed();
 }
 
 void TPicture::SaveToFile(const QString& path) const
 {
-    const QString error = writeBitmapFile(image_, path);
+    const QString error = writeBitmapFile(Bitmap(), path);
     if (!error.isEmpty())
         throw EFCreateError(error);
 }

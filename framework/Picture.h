@@ -9,6 +9,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class TPicture {
@@ -17,9 +18,21 @@ public:
     TPicture(const TPicture&) = delete;
     TPicture& operator=(const TPicture&) = delete;
 
-    const QImage& Bitmap() const { return image_; }
+    const QImage& Bitmap() const
+    {
+        finishHeldBack();
+        return image_;
+    }
     // The canvas keeps its pen, brush and font when the bitmap is replaced.
-    TCanvas& Canvas() { return canvas_; }
+    TCanvas& Canvas()
+    {
+        finishHeldBack();
+        return canvas_;
+    }
+    // Drawing held back until the display's next frame (a rubber band that
+    // follows the pointer several times a frame): it is done before anything
+    // reads the bitmap or draws on it. A later hold replaces an earlier one.
+    void HoldBack(std::function<void()> drawing) { heldBack_ = std::move(drawing); }
     int Width() const { return image_.width(); }
     int Height() const { return image_.height(); }
     bool Empty() const { return image_.isNull() || image_.width() == 0 || image_.height() == 0; }
@@ -44,10 +57,16 @@ public:
 
 private:
     void changed();
+    void finishHeldBack() const
+    {
+        if (heldBack_)
+            std::exchange(heldBack_, nullptr)();
+    }
 
     QImage image_;
     TCanvas canvas_;
     std::vector<std::function<void()>> listeners_;
+    mutable std::function<void()> heldBack_;
     std::shared_ptr<TPicture*> self_ = std::make_shared<TPicture*>(this); // lets late copies find us gone
 };
 

@@ -1,5 +1,7 @@
 #include "Services.h"
 
+#include "Desktop.h"
+
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
@@ -125,14 +127,10 @@ public:
     // Null when the platform is not X11 or its pixels are not 32-bit BGRX.
     static std::unique_ptr<X11Grabber> open()
     {
-        auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-        xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
-        if (!connection)
+        xcb_connection_t* connection = Desktop::Connection();
+        if (!connection || !Desktop::PlainPixels())
             return nullptr;
-        const xcb_setup_t* setup = xcb_get_setup(connection);
-        const xcb_screen_t* screen = xcb_setup_roots_iterator(setup).data;
-        if (!screen || !hasPlainPixels(setup, screen))
-            return nullptr;
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
         return std::unique_ptr<X11Grabber>(new X11Grabber(connection, screen));
     }
 
@@ -172,21 +170,6 @@ private:
         const QRect r = geometry ? QRect(0, 0, geometry->width, geometry->height) : QRect();
         free(geometry);
         return r;
-    }
-
-    static bool hasPlainPixels(const xcb_setup_t* setup, const xcb_screen_t* screen)
-    {
-        bool bpp32 = false;
-        for (auto f = xcb_setup_pixmap_formats_iterator(setup); f.rem; xcb_format_next(&f))
-            if (f.data->depth == screen->root_depth)
-                bpp32 = f.data->bits_per_pixel == 32;
-        if (!bpp32 || setup->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST)
-            return false;
-        for (auto d = xcb_screen_allowed_depths_iterator(screen); d.rem; xcb_depth_next(&d))
-            for (auto v = xcb_depth_visuals_iterator(d.data); v.rem; xcb_visualtype_next(&v))
-                if (v.data->visual_id == screen->root_visual)
-                    return v.data->red_mask == 0xFF0000 && v.data->green_mask == 0xFF00 && v.data->blue_mask == 0xFF;
-        return false;
     }
 
     // Rows of BGRX pixels into the image at `at`, opaque whatever the server

@@ -21,6 +21,7 @@ TfViewer::TfViewer(QWidget* owner) : TForm(owner)
     Image1->setAttribute(Qt::WA_StaticContents);
     Image1->setMouseTracking(true);
     Image1->DevicePixels = true;
+    Image1->PutStraight = true;
     // A pasted snapshot shares its pixels with the clipboard's copy; the
     // first stroke must not pay for separating them.
     // The snapshot covers the whole surface: nothing behind it needs painting
@@ -203,13 +204,21 @@ void TfViewer::FormMouseMove(QObject*, TShiftState, int X, int Y)
                 }
             }
         } else {
-            DrawShape(Origin, MovePt, pmNotXor);
-            MovePt = p;
-            DrawShape(Origin, MovePt, pmNotXor);
+            // The band follows the pointer once a frame, however often it moves.
+            bandTo_ = p;
+            Image1->Picture.HoldBack([this] { moveBand(); });
+            Image1->NextFrame();
         }
     }
     mouseX = p.x();
     mouseY = p.y();
+}
+
+void TfViewer::moveBand()
+{
+    DrawShape(Origin, MovePt, pmNotXor);
+    MovePt = bandTo_;
+    DrawShape(Origin, MovePt, pmNotXor);
 }
 
 void TfViewer::FormMouseUp(QObject*, TMouseButton, TShiftState, int X, int Y)

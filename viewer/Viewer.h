@@ -70,8 +70,11 @@ private:
     QPoint scaled(int X, int Y) const;
     // The text's top edge lies one font size, in pixels, above the pointer.
     int textRise() const { return Image1->Canvas().Font.Size; }
+    // The rubber band from Origin to where the pointer last was.
+    void moveBand();
 
     std::unique_ptr<THistory> history_;
+    QPoint bandTo_;
     QShortcut* escape_ = nullptr;
 };
 
