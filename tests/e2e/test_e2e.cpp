@@ -271,6 +271,14 @@ private slots:
         click(fullBar(676, 22)); // rectangle tool
         drag({600, 150}, {{700, 250}, {800, 350}});
         const QImage withRectangle = grabScreen();
+        // A dialog over the rectangle and away again: the window is restored
+        // with the rectangle, though its pixels went straight onto the window.
+        pause(400);
+        click(fullBar(453, 20)); // "Setup"
+        QVERIFY(!findWindow(QStringLiteral("Setup")).isEmpty());
+        click(onSetup(229, 260)); // "Finished"
+        pause(300);
+        QCOMPARE(differences(grabScreen(), withRectangle, AboveFullBar), 0);
         click(fullBar(564, 22)); // line tool
         drag({100, 500}, {{250, 550}, {400, 600}});
         QVERIFY(differences(grabScreen(), withRectangle, AboveFullBar) > 100);
@@ -287,6 +295,8 @@ private slots:
         mouseMove({100, 400});
         xdotool({"mousedown", "1"});
         mouseMove({300, 450});
+        pause(100);
+        QVERIFY(differences(grabScreen(), withRectangle, QRect(100, 400, 200, 50)) > 100); // the band follows
         key(QStringLiteral("Escape"));
         mouseMove({320, 460});
         xdotool({"mouseup", "1"});
