@@ -19,6 +19,10 @@
 #include <QTimer>
 #include <QtEndian>
 #include <cmath>
+#include <mutex>
+#include <optional>
+#include <utility>
+#include <vector>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 #include <xcb/shm.h>
@@ -118,6 +122,41 @@ private:
     }
 };
 
+// A shared memory segment attached to the server, which a grab is written
+// into. The images made from it hand it back when the last of them goes, and
+// the next grab of the same size takes it again: a new segment costs more in
+// page faults, on both sides, than the grab itself.
+struct Segment {
+    void* memory = nullptr;
+    size_t bytes = 0;
+    xcb_shm_seg_t id = 0;
+};
+
+// Images go on any thread; the grabber takes the segments back on its own.
+class SegmentReturns {
+public:
+    void give(const Segment& s)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        returned_.push_back(s);
+    }
+    std::vector<Segment> takeAll()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return std::exchange(returned_, {});
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<Segment> returned_;
+};
+
+SegmentReturns& segmentReturns()
+{
+    static auto* returns = new SegmentReturns; // images may outlive every other object
+    return *returns;
+}
+
 // The X server's own picture of the root window, read through a shared
 // memory segment where the server allows it (no copying over the socket, no
 // per-pixel conversion), by a plain image request where it does not (a
@@ -184,68 +223,97 @@ private:
         }
     }
 
-    // The rectangle's pixels in a fresh shared segment, made opaque, still
-    // mapped here (release with shmdt); null when the server refuses.
-    void* grabIntoSegment(const QRect& r)
+    // A segment of `bytes` the server can write into: one handed back by the
+    // images of an earlier grab, or a new one; none when the server refuses.
+    std::optional<Segment> segmentFor(size_t bytes)
     {
-        const size_t bytes = size_t(r.width()) * r.height() * 4;
+        std::optional<Segment> found;
+        for (const Segment& s : segmentReturns().takeAll()) {
+            if (!found && s.bytes == bytes)
+                found = s;
+            else
+                release(s);
+        }
+        return found ? found : newSegment(bytes);
+    }
+
+    std::optional<Segment> newSegment(size_t bytes)
+    {
         const int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
         if (id < 0)
-            return nullptr;
+            return std::nullopt;
         void* memory = shmat(id, nullptr, 0);
         shmctl(id, IPC_RMID, nullptr); // gone with the last detach, even after a crash
         if (memory == reinterpret_cast<void*>(-1))
-            return nullptr;
-        const xcb_shm_seg_t segment = xcb_generate_id(connection_);
-        bool done = false;
+            return std::nullopt;
+        const Segment s{memory, bytes, xcb_generate_id(connection_)};
         if (xcb_generic_error_t* refused =
-                xcb_request_check(connection_, xcb_shm_attach_checked(connection_, segment, id, false))) {
+                xcb_request_check(connection_, xcb_shm_attach_checked(connection_, s.id, id, false))) {
             free(refused);
             shmUsable_ = false; // a remote server cannot see our memory: do not ask again
-        } else {
-            auto cookie = xcb_shm_get_image(connection_, root_.root, r.x(), r.y(), r.width(), r.height(), ~0u,
-                                            XCB_IMAGE_FORMAT_Z_PIXMAP, segment, 0);
-            xcb_generic_error_t* error = nullptr;
-            if (xcb_shm_get_image_reply_t* reply = xcb_shm_get_image_reply(connection_, cookie, &error)) {
-                done = reply->size >= bytes;
-                free(reply);
-            }
-            free(error);
-            xcb_shm_detach(connection_, segment); // the server is done with it; our mapping stays
-            xcb_flush(connection_);
-        }
-        if (!done) {
             shmdt(memory);
-            return nullptr;
+            return std::nullopt;
         }
-        auto* pixel = static_cast<quint32*>(memory);
-        for (size_t i = 0, n = bytes / 4; i < n; ++i)
+        return s;
+    }
+
+    void release(const Segment& s)
+    {
+        xcb_shm_detach(connection_, s.id);
+        xcb_flush(connection_);
+        shmdt(s.memory);
+    }
+
+    // The rectangle's pixels in a shared segment, made opaque; nothing when
+    // the server refuses.
+    std::optional<Segment> grabIntoSegment(const QRect& r)
+    {
+        std::optional<Segment> s = segmentFor(size_t(r.width()) * r.height() * 4);
+        if (!s)
+            return std::nullopt;
+        auto cookie = xcb_shm_get_image(connection_, root_.root, r.x(), r.y(), r.width(), r.height(), ~0u,
+                                        XCB_IMAGE_FORMAT_Z_PIXMAP, s->id, 0);
+        xcb_generic_error_t* error = nullptr;
+        bool done = false;
+        if (xcb_shm_get_image_reply_t* reply = xcb_shm_get_image_reply(connection_, cookie, &error)) {
+            done = reply->size >= s->bytes;
+            free(reply);
+        }
+        free(error);
+        if (!done) {
+            release(*s);
+            return std::nullopt;
+        }
+        auto* pixel = static_cast<quint32*>(s->memory);
+        for (size_t i = 0, n = s->bytes / 4; i < n; ++i)
             pixel[i] |= 0xFF000000u; // opaque whatever the server left in the padding byte
-        return memory;
+        return s;
     }
 
     // The whole picture straight from the segment, without a copy; the
-    // segment goes when the last image sharing it does.
+    // segment is handed back when the last image sharing it goes.
     QImage grabShared(const QRect& r)
     {
-        void* memory = grabIntoSegment(r);
-        if (!memory)
+        const std::optional<Segment> s = grabIntoSegment(r);
+        if (!s)
             return QImage();
-        QImage image(static_cast<uchar*>(memory), r.width(), r.height(), r.width() * 4, QImage::Format_RGB32,
-                     [](void* segment) { shmdt(segment); }, memory);
-        if (image.isNull())
-            shmdt(memory);
+        QImage image(static_cast<uchar*>(s->memory), r.width(), r.height(), r.width() * 4, QImage::Format_RGB32,
+                     [](void* segment) {
+                         segmentReturns().give(*static_cast<Segment*>(segment));
+                         delete static_cast<Segment*>(segment);
+                     },
+                     new Segment(*s));
         return image;
     }
 
     // Part of the picture into an image that reaches beyond the desktop.
     bool grabShared(const QRect& r, QImage& image, QPoint at)
     {
-        void* memory = grabIntoSegment(r);
-        if (!memory)
+        const std::optional<Segment> s = grabIntoSegment(r);
+        if (!s)
             return false;
-        copyRows(static_cast<const uchar*>(memory), r.width(), r.height(), image, at);
-        shmdt(memory);
+        copyRows(static_cast<const uchar*>(s->memory), r.width(), r.height(), image, at);
+        segmentReturns().give(*s);
         return true;
     }
 

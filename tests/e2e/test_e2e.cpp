@@ -230,6 +230,17 @@ private slots:
             QCOMPARE(differences(grabbed, expected, QRect(QPoint(0, 0), asked.size())), 0);
             QCOMPARE(qAlpha(grabbed.pixel(asked.width() / 2, asked.height() / 2)), 255);
         }
+        // A grab still held keeps its pixels through the next one; let go,
+        // its memory serves a later grab, which still shows the screen as it is.
+        QImage held = Services::Screen().Grab(desktop);
+        const QImage mirrored = known.mirrored(true, false);
+        showBackdrop(mirrored);
+        QImage next = Services::Screen().Grab(desktop);
+        QCOMPARE(differences(held, known, desktop), 0);
+        QCOMPARE(differences(next, mirrored, desktop), 0);
+        held = next = QImage();
+        showBackdrop(known);
+        QCOMPARE(differences(Services::Screen().Grab(desktop), known, desktop), 0);
     }
 
     void captureDrawAndClear()
