@@ -169,8 +169,9 @@ QRegion TCanvas::outlineArea(const QRect& box, int cornerX, int cornerY) const
 QRegion TCanvas::boxOutlineArea(const QRect& box, const QRect& all) const
 {
     // The pen runs along the box's last pixels; every pixel it paints lies
-    // within pad of them, so the area is four strips round the edges.
-    const int pad = padding();
+    // within half its width of them (one more for the odd pixel), so the
+    // area is four strips round the edges.
+    const int pad = (Pen.Style == psClear ? 0 : Pen.Width / 2) + 1;
     const int l = box.left(), t = box.top(), r = box.right() - 1, b = box.bottom() - 1;
     if (t + pad + 1 > b - pad - 1 || l + pad >= r - pad)
         return all; // the strips would meet: the whole box

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPaintEvent>
 #include <QScreen>
+#include <QWindow>
 
 TShiftState shiftOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons)
 {
@@ -566,11 +567,8 @@ TImage::TImage(QWidget* parent, int left, int top, int width, int height) : TCon
     nextFrame_.setTimerType(Qt::PreciseTimer);
     QObject::connect(&nextFrame_, &QTimer::timeout, this, [this] { repaintPending(); });
     catchUp_.setSingleShot(true);
-    catchUp_.setInterval(250);
-    QObject::connect(&catchUp_, &QTimer::timeout, this, [this] {
-        update(toWidget(putPast_));
-        putPast_ = QRegion();
-    });
+    catchUp_.setInterval(1000);
+    QObject::connect(&catchUp_, &QTimer::timeout, this, [this] { catchUp(); });
 }
 
 int TImage::frameMs() const
@@ -582,7 +580,8 @@ int TImage::frameMs() const
 void TImage::repaintSoon(const QRegion& area)
 {
     pending_ += area;
-    if (nextFrame_.isActive())
+    // Drawing the held-back figure in the middle of a frame adds to that frame.
+    if (nextFrame_.isActive() || framing_)
         return;
     // The first change after a rest shows at once; later ones wait for the frame.
     const int frame = frameMs();
@@ -596,24 +595,52 @@ void TImage::repaintSoon(const QRegion& area)
 void TImage::repaintPending()
 {
     sinceRepaint_.start();
-    const QImage& bitmap = Picture.Bitmap(); // does what the picture held back
-    nextFrame_.stop();                       // and what that drew goes with this frame
+    framing_ = true;
+    const QImage& bitmap = Picture.Bitmap(); // draws what the picture held back
+    framing_ = false;
     if (pending_.isEmpty())
         return;
     // A megabyte goes faster through shared memory, as the toolkit puts it.
     qint64 pixels = 0;
     for (const QRect& r : pending_)
         pixels += qint64(r.width()) * r.height();
-    if (PutStraight && pixels <= (1 << 18) && put_.Put(this, bitmap, pending_)) {
-        putPast_ += pending_;
-        // A long drag leaves a trail of strips; their box repaints faster at the end.
-        if (putPast_.rectCount() > 64)
-            putPast_ = putPast_.boundingRect();
-        catchUp_.start();
-    } else {
+    if (PutStraight && pixels <= (1 << 18) && put_.Put(this, bitmap, pending_))
+        putPast(pending_);
+    else
         update(toWidget(pending_));
-    }
     pending_ = QRegion();
+}
+
+void TImage::putPast(const QRegion& area)
+{
+    putPast_ += area;
+    // A long drag leaves a trail of strips; their box repaints faster at the end.
+    if (putPast_.rectCount() > 64)
+        putPast_ = putPast_.boundingRect();
+    catchUp_.start();
+    // The window restores what another window uncovers from the backing
+    // store, so that must hold these pixels first.
+    QWindow* window = this->window()->windowHandle();
+    if (window != watched_) {
+        if (watched_)
+            watched_->removeEventFilter(this);
+        window->installEventFilter(this);
+        watched_ = window;
+    }
+}
+
+void TImage::catchUp()
+{
+    catchUp_.stop();
+    update(toWidget(putPast_));
+    putPast_ = QRegion();
+}
+
+bool TImage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Expose && !putPast_.isEmpty())
+        catchUp();
+    return TControl::eventFilter(watched, event);
 }
 
 void TImage::SetStretch(bool stretch)

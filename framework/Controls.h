@@ -15,10 +15,12 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSlider>
 #include <QStackedWidget>
 #include <QTimer>
+#include <QWindow>
 #include <functional>
 
 class QMouseEvent;
@@ -314,11 +316,16 @@ private:
     QRegion pending_;
     QTimer nextFrame_;
     QElapsedTimer sinceRepaint_;
-    // What went straight to the window is painted into the backing store too
-    // once the changes rest, so that the window can be restored from it.
+    bool framing_ = false;
+    // What went straight to the window is painted into the backing store too,
+    // before the window is restored from it and once the changes rest.
+    void putPast(const QRegion& area);
+    void catchUp();
+    bool eventFilter(QObject* watched, QEvent* event) override;
     TWindowPut put_;
     QRegion putPast_;
     QTimer catchUp_;
+    QPointer<QWindow> watched_;
 };
 
 class TTimer : public QObject {

@@ -297,12 +297,17 @@ private:
         const std::optional<Segment> s = grabIntoSegment(r);
         if (!s)
             return QImage();
+        auto* handed = new Segment(*s);
         QImage image(static_cast<uchar*>(s->memory), r.width(), r.height(), r.width() * 4, QImage::Format_RGB32,
                      [](void* segment) {
                          segmentReturns().give(*static_cast<Segment*>(segment));
                          delete static_cast<Segment*>(segment);
                      },
-                     new Segment(*s));
+                     handed);
+        if (image.isNull()) { // no image, so nobody hands it back
+            delete handed;
+            release(*s);
+        }
         return image;
     }
 

@@ -16,8 +16,7 @@ TWindowPut::~TWindowPut()
 
 bool TWindowPut::fits(const QWidget* widget, const QImage& bitmap) const
 {
-    const int bytesPerPixel = bitmap.depth() / 8;
-    if (bytesPerPixel != 4 || bitmap.format() == QImage::Format_RGBA8888 || !widget->isVisible())
+    if (bitmap.format() != QImage::Format_RGB32 || !widget->isVisible())
         return false;
     const qreal ratio = widget->devicePixelRatioF();
     return widget->mapTo(widget->window(), QPoint(0, 0)).isNull() && qRound(widget->width() * ratio) == bitmap.width()
@@ -32,15 +31,20 @@ bool TWindowPut::useWindow(uint32_t window)
     if (gc_)
         xcb_free_gc(c, gc_);
     window_ = window, gc_ = 0, depth_ = 0;
-    // Once a window: its depth must be the screen's, whose pixels are plain.
-    xcb_get_geometry_reply_t* geometry = xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr);
+    // Once a window: its visual must be the screen's, whose pixels are plain.
+    auto attributesAsked = xcb_get_window_attributes(c, window);
+    auto geometryAsked = xcb_get_geometry(c, window);
+    xcb_get_window_attributes_reply_t* attributes = xcb_get_window_attributes_reply(c, attributesAsked, nullptr);
+    xcb_get_geometry_reply_t* geometry = xcb_get_geometry_reply(c, geometryAsked, nullptr);
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
-    if (geometry && screen && geometry->depth == screen->root_depth && Desktop::PlainPixels()) {
+    if (attributes && geometry && screen && attributes->visual == screen->root_visual
+        && geometry->depth == screen->root_depth && Desktop::PlainPixels()) {
         gc_ = xcb_generate_id(c);
         const uint32_t noExposures = 0;
         xcb_create_gc(c, gc_, window, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
         depth_ = geometry->depth;
     }
+    free(attributes);
     free(geometry);
     return depth_ != 0;
 }

@@ -206,7 +206,11 @@ void TfViewer::FormMouseMove(QObject*, TShiftState, int X, int Y)
         } else {
             // The band follows the pointer once a frame, however often it moves.
             bandTo_ = p;
-            Image1->Picture.HoldBack([this] { moveBand(); });
+            // A tool changed meanwhile would draw another figure over this one.
+            Image1->Picture.HoldBack([this, tool = DrawingTool] {
+                if (Drawing && DrawingTool == tool)
+                    moveBand();
+            });
             Image1->NextFrame();
         }
     }
