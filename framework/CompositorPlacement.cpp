@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -156,15 +157,26 @@ void CompositorPlacement::Place(QWidget* window, QPoint frameTopLeft)
     }
 }
 
-void CompositorPlacement::Raise(QWidget* window)
+namespace {
+// A window shown a moment ago is not mapped yet: the command is sent again
+// for a while.
+void runForShownWindow(QWidget* window, const QByteArray& command)
 {
     if (!window || !SwayCommands::Get())
         return;
-    // A window shown a moment ago is not mapped yet: ask again for a while.
     for (int ms : {0, 100, 400}) {
-        QTimer::singleShot(ms, window, [window] {
+        QTimer::singleShot(ms, window, [window, command] {
             if (window->isVisible() && window->testAttribute(Qt::WA_WState_Created))
-                SwayCommands::Get()->Run("[id=" + QByteArray::number(window->winId()) + "] focus");
+                SwayCommands::Get()->Run("[id=" + QByteArray::number(window->winId()) + "] " + command);
         });
     }
+}
+} // namespace
+
+void CompositorPlacement::Raise(QWidget* window) { runForShownWindow(window, "focus"); }
+
+void CompositorPlacement::CoverAllOutputs(QWidget* window)
+{
+    if (QGuiApplication::screens().size() > 1)
+        runForShownWindow(window, "fullscreen enable global");
 }

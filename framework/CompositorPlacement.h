@@ -18,4 +18,7 @@ void Place(QWidget* window, QPoint frameTopLeft);
 // one the focus; a window it shows in front but the X server keeps behind
 // another would let that other one take the pointer's clicks.
 void Raise(QWidget* window);
+// Spreads a full-screen window over every output: sway's own full screen
+// covers one, and shows a larger window squeezed into it.
+void CoverAllOutputs(QWidget* window);
 } // namespace CompositorPlacement

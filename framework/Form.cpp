@@ -274,6 +274,7 @@ void TForm::settleWithWindowManager()
     if (coversDesktop_) {
         coveringForm = this;
         Desktop::CoverAllMonitors(this);
+        CompositorPlacement::CoverAllOutputs(this);
         for (TForm* form : visibleStayOnTopForms()) {
             Desktop::SetTransientFor(form, this);
             form->BringToFront();
