@@ -4,7 +4,7 @@
 
 #include <QByteArray>
 #include <QEvent>
-#include <QGuiApplication>
+#include <QApplication>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -173,7 +173,34 @@ void runForShownWindow(QWidget* window, const QByteArray& command)
 }
 } // namespace
 
-void CompositorPlacement::Raise(QWidget* window) { runForShownWindow(window, "focus"); }
+// sway lifts an X11 window that is clicked above the others for the X
+// server, though it still shows the stay-on-top ones in front of it: the
+// next click on one of those would reach the full-screen window beneath.
+// After a click in a full-screen window they are lifted again.
+class LiftAfterClicks : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (event->type() != QEvent::MouseButtonRelease || !widget || !widget->window()->isFullScreen())
+            return false;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && !w->isFullScreen() && w->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+                runForShownWindow(w, "focus");
+        return false;
+    }
+};
+
+void CompositorPlacement::Raise(QWidget* window)
+{
+    static const bool watching = [] {
+        if (SwayCommands::Get())
+            qApp->installEventFilter(new LiftAfterClicks);
+        return true;
+    }();
+    Q_UNUSED(watching);
+    runForShownWindow(window, "focus");
+}
 
 void CompositorPlacement::CoverAllOutputs(QWidget* window)
 {
