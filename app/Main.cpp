@@ -65,6 +65,7 @@ TfMain::TfMain(const QString& programDir, QWidget* owner) : TForm(owner)
     setFont(TFont{QStringLiteral("MS Sans Serif"), 8, clBlack, 0}.toQFont());
     setWindowIcon(QIcon(QPixmap::fromImage(Glyphs::AppIcon())));
     createControls();
+    QObject::connect(&noticeEnds_, &QTimer::timeout, lNotice, [this] { lNotice->Hide(); });
     SysInfo1 = new TSysInfo(this);
     Wire(OnShow, this, &TfMain::FormShow);
     Wire(OnClose, this, &TfMain::FormClose);
@@ -452,6 +453,18 @@ void TfMain::btnEraseClick(QObject*)
         }
     });
     ReapplyTool();
+}
+
+void TfMain::ShowNotice(const QString& words)
+{
+    // Below the buttons of the small bar; past the stamp picture on the full one.
+    const bool full = btnPanel->Caption() != QStringLiteral("Tool Bar");
+    lNotice->SetCaption(words);
+    lNotice->move(full ? 1192 : 8, full ? 14 : 40);
+    lNotice->Show();
+    lNotice->raise();
+    noticeEnds_.setSingleShot(true);
+    noticeEnds_.start(NoticeMs);
 }
 
 void TfMain::btnPanelClick(QObject*)
