@@ -64,8 +64,10 @@ void TfMain::createControls()
     Wire(btnSetup->OnClick, this, &TfMain::btnSetupClick);
     createToolControls();
     createTextControls();
-    lNotice = new TLabel(this, QString(), 8, 40);
-    lNotice->SetFont(TFont{QStringLiteral("Arial"), 10, clWhite, fsBold});
+    lNotice = new TLabel(this, QString(), 8, 40, 300, 16);
+    lNotice->SetFont(TFont{QStringLiteral("Arial"), 8, clWhite, fsBold});
+    lNotice->setWordWrap(true);
+    lNotice->setTextFormat(Qt::PlainText); // a file name is shown as it is
     lNotice->SetTransparent(true);
     lNotice->Hide();
     setUpHelp();

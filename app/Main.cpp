@@ -457,10 +457,14 @@ void TfMain::btnEraseClick(QObject*)
 
 void TfMain::ShowNotice(const QString& words)
 {
-    // Below the buttons of the small bar; past the stamp picture on the full one.
+    // Below the buttons of the small bar; on the full one past the stamp
+    // picture, in two lines where one is too long.
     const bool full = btnPanel->Caption() != QStringLiteral("Tool Bar");
-    lNotice->SetCaption(words);
-    lNotice->move(full ? 1192 : 8, full ? 14 : 40);
+    lNotice->SetCaption(QString(words).replace(QLatin1Char('&'), QLatin1String("&&")));
+    if (full)
+        lNotice->SetBounds(1188, 6, qMax(80, ClientWidth() - 1192), 34);
+    else
+        lNotice->SetBounds(8, 40, 300, 16);
     lNotice->Show();
     lNotice->raise();
     noticeEnds_.setSingleShot(true);

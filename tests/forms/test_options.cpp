@@ -90,9 +90,9 @@ private slots:
         QVERIFY(fMain->lNotice->Visible());
         QCOMPARE(fMain->lNotice->Caption(), QStringLiteral("Copied to the clipboard"));
         QTRY_VERIFY(!fMain->lNotice->Visible());
-        forms->services->dialogs->files.enqueue(forms->path("Screens/shot.png"));
+        forms->services->dialogs->files.enqueue(forms->path("Screens/<b>R&D.png"));
         fViewer->SavePicture();
-        QCOMPARE(fMain->lNotice->Caption(), QStringLiteral("Saved shot.png"));
+        QCOMPARE(fMain->lNotice->text(), QStringLiteral("Saved <b>R&D.png")); // as typed
         QVERIFY(fMain->lNotice->Visible());
         QTRY_VERIFY(!fMain->lNotice->Visible());
         QVERIFY(forms->services->messages->shown.isEmpty()); // nothing to answer
@@ -141,6 +141,21 @@ private slots:
         QCOMPARE(forms->services->messages->shown.size(), 1);
         QCOMPARE(forms->services->messages->shown[0].request.icon, MsgIcon::Error);
         QCOMPARE(forms->readFile("kept.bmp"), QByteArray("old contents"));
+        // A PNG goes through the same checked writer: a failure names the file
+        // and says no "Saved", and a link at the name is replaced, never followed.
+        QDir(forms->dir.path()).mkdir(QStringLiteral("blocked.png"));
+        forms->services->dialogs->files.enqueue(forms->path("blocked.png"));
+        fSetup->btnSave->click();
+        QCOMPARE(forms->services->messages->shown.size(), 2);
+        QVERIFY(forms->services->messages->shown[1].request.text.contains(forms->path("blocked.png")));
+        QVERIFY(!fMain->lNotice->Visible());
+        forms->writeFile("target.png", "old contents");
+        QVERIFY(QFile::link(forms->path("target.png"), forms->path("link.png")));
+        forms->services->dialogs->files.enqueue(forms->path("link.png"));
+        fSetup->btnSave->click();
+        QCOMPARE(forms->readFile("target.png"), QByteArray("old contents"));
+        QVERIFY(!QFileInfo(forms->path("link.png")).isSymLink());
+        QVERIFY(!QImage(forms->path("link.png")).isNull());
     }
 
     void openLoadsAPictureOntoTheSurface()
