@@ -122,7 +122,7 @@ void TfSetup::nameControls()
         {sbtnFontColor, "Font color"},
         {sbtnFontbkgdColor, "Background color"},
         {TrackBar3, "Drag interval"},
-        {eText, "Text"},
+        {eText, "Text box"},
         {sbtnIcon, "Stamp"},
         {Image1, "Stamp picture"},
     };
