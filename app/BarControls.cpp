@@ -64,6 +64,12 @@ void TfMain::createControls()
     Wire(btnSetup->OnClick, this, &TfMain::btnSetupClick);
     createToolControls();
     createTextControls();
+    lNotice = new TLabel(this, QString(), 8, 40, 300, 16);
+    lNotice->SetFont(TFont{QStringLiteral("Arial"), 8, clWhite, fsBold});
+    lNotice->setWordWrap(true);
+    lNotice->setTextFormat(Qt::PlainText); // a file name is shown as it is
+    lNotice->SetTransparent(true);
+    lNotice->Hide();
     setUpHelp();
     QWidget* const tabOrder[] = {btnQuit, btnSnapShot, btnPanel, btnErase, eText, btnSetup, ckboxTablet};
     for (std::size_t i = 1; i < std::size(tabOrder); ++i)
@@ -86,7 +92,8 @@ void TfMain::createToolControls()
     lHighlight->SetFont(TFont{QStringLiteral("MS Sans Serif"), 12, clWhite, 0});
     lHighlight->SetTransparent(true);
     lHighlight->Hide();
-    shapePen = new TShape(this, 584, 16, 57, 8);
+    // Below the highlight label's letters, which it would otherwise cover.
+    shapePen = new TShape(this, 584, 21, 57, 8);
     shapePen->SetPen(TPen{clAqua, 1, psSolid, pmCopy});
     shapePen->SetBrush(TBrush{clAqua, bsSolid});
 
@@ -162,6 +169,15 @@ void TfMain::setUpHelp()
     };
     for (const auto& [control, tip] : tips)
         control->setToolTip(QString::fromUtf8(tip));
+    // What a screen reader calls the controls without a caption of their own.
+    const std::pair<QWidget*, const char*> names[] = {
+        {btnScribble, "Freehand"}, {btnLine, "Line"},       {btnRectangle, "Rectangle"},
+        {btnRoundRect, "Round rectangle"}, {btnEllipse, "Ellipse"}, {btnText, "Text"},
+        {btnText2, "Banner"},      {sbtnIcon, "Stamp"},     {eText, "Text box"},
+        {ckboxTablet, "Tablet"},   {Image1, "Stamp picture"},
+    };
+    for (const auto& [control, name] : names)
+        control->setAccessibleName(QString::fromUtf8(name));
     // F1 works from the bar and every other window of the program.
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     help->setContext(Qt::ApplicationShortcut);

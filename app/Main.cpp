@@ -65,6 +65,7 @@ TfMain::TfMain(const QString& programDir, QWidget* owner) : TForm(owner)
     setFont(TFont{QStringLiteral("MS Sans Serif"), 8, clBlack, 0}.toQFont());
     setWindowIcon(QIcon(QPixmap::fromImage(Glyphs::AppIcon())));
     createControls();
+    QObject::connect(&noticeEnds_, &QTimer::timeout, lNotice, [this] { lNotice->Hide(); });
     SysInfo1 = new TSysInfo(this);
     Wire(OnShow, this, &TfMain::FormShow);
     Wire(OnClose, this, &TfMain::FormClose);
@@ -488,6 +489,22 @@ void TfMain::btnEraseClick(QObject*)
         }
     });
     ReapplyTool();
+}
+
+void TfMain::ShowNotice(const QString& words)
+{
+    // Below the buttons of the small bar; on the full one past the stamp
+    // picture, in two lines where one is too long.
+    const bool full = btnPanel->Caption() != QStringLiteral("Tool Bar");
+    lNotice->SetCaption(QString(words).replace(QLatin1Char('&'), QLatin1String("&&")));
+    if (full)
+        lNotice->SetBounds(1188, 6, qMax(80, ClientWidth() - 1192), 34);
+    else
+        lNotice->SetBounds(8, 40, 300, 16);
+    lNotice->Show();
+    lNotice->raise();
+    noticeEnds_.setSingleShot(true);
+    noticeEnds_.start(NoticeMs);
 }
 
 void TfMain::btnPanelClick(QObject*)

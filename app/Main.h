@@ -10,6 +10,7 @@
 
 #include <QStringList>
 #include <QPointer>
+#include <QTimer>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -61,6 +62,8 @@ public:
     TLabel* lTablet;
     TShape* sTablet;
     TSysInfo* SysInfo1;
+    // Says briefly on the bar that a copy or a save worked; it goes by itself.
+    TLabel* lNotice;
 
     // The shared drawing settings.
     QString CurrentDir;
@@ -77,6 +80,9 @@ public:
     QString ProgramDir;
     // The pause that lets the hidden bar leave the screen before the grab.
     int CapturePauseMs = 200;
+    // How long a notice stays on the bar.
+    int NoticeMs = 2500;
+    void ShowNotice(const QString& words);
 
     // Set-up and shut-down.
     void FormCreate(QObject* Sender);
@@ -191,6 +197,7 @@ private:
     std::vector<std::unique_ptr<TfStamp2>> banners_;
     std::unique_ptr<TfHelp> help_;
     std::unique_ptr<TMarkedSaver> marks_;
+    QTimer noticeEnds_;
 
 public:
     // ---- What the setup dialog asks of the bar

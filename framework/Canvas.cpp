@@ -433,9 +433,13 @@ QRect TCanvas::Rectangle(int x1, int y1, int x2, int y2)
         }, {sides.left, sides.right});
     }
     return drawFigure(outlineArea(box, 0, 0), [&] {
+        // Without a pen the brush fills the outline's place too; a thin pen's
+        // outline is the pen's alone, so that a styled pen's gaps over a hatch
+        // show the picture on every side.
+        const int inset = Pen.Style == psClear ? 0 : 1;
         if (Brush.Style != bsClear)
-            for (int y = t; y < b; ++y)
-                mark(y, l, r - 1, BrushMark);
+            for (int y = t + inset; y < b; ++y)
+                mark(y, l + inset, r - 1, BrushMark);
         if (thinPen() || Pen.Style == psClear)
             markPath({{r, t}, {l, t}, {l, b}, {r, b}}, true);
         else

@@ -8,6 +8,8 @@
 #include <QtMath>
 #include <QPainter>
 #include <QPaintEvent>
+#include <QAbstractItemView>
+#include <QScrollBar>
 #include <QScreen>
 #include <QWindow>
 
@@ -336,6 +338,9 @@ TLabel::TLabel(QWidget* parent, const QString& caption, int left, int top, int w
     if (width > 0) {
         AutoSize = false;
         resize(width, height);
+        // A label of a set size keeps its text at the top, as a classic label
+        // does, clear of what stands below it.
+        setAlignment(Qt::AlignLeft | Qt::AlignTop);
     }
     refresh();
 }
@@ -490,6 +495,14 @@ void TComboBox::SetSorted(bool sorted)
     addItems(items);
     setCurrentIndex(-1);
     setEditText(text);
+}
+
+void TComboBox::showPopup()
+{
+    // The list is as wide as its longest entry; the box keeps its own size.
+    const int scrollBar = view()->verticalScrollBar()->sizeHint().width();
+    view()->setMinimumWidth(view()->sizeHintForColumn(0) + scrollBar + 2 * view()->frameWidth());
+    QComboBox::showPopup();
 }
 
 // ---- TTrackBar

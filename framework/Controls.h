@@ -219,6 +219,7 @@ public:
     void SetSorted(bool sorted);
     int ItemIndex() const { return currentIndex(); }
     void SetItemIndex(int index) { setCurrentIndex(index); }
+    void showPopup() override;
 
 private:
     bool sorted_ = false;

@@ -112,12 +112,12 @@ QImage readPictureFile(const QString& path, QString* error)
     return image.convertToFormat(QImage::Format_RGB32);
 }
 
-QString writeBitmapFile(const QImage& image, const QString& path)
+QString writeBitmapFile(const QImage& image, const QString& path, const char* format)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    if (image.isNull() || !image.save(&buffer, "BMP"))
+    if (image.isNull() || !image.save(&buffer, format))
         return QStringLiteral("Cannot write file \"%1\": there is no picture to write.").arg(path);
     return writeFileAtomically(path, bytes);
 }
@@ -144,7 +144,9 @@ void TPicture::LoadFromFile(const QString& path)
 
 void TPicture::SaveToFile(const QString& path) const
 {
-    const QString error = writeBitmapFile(Bitmap(), path);
+    // A name ending in ".png" is written as PNG, any other as a bitmap.
+    const bool png = path.endsWith(QLatin1String(".png"), Qt::CaseInsensitive);
+    const QString error = writeBitmapFile(Bitmap(), path, png ? "PNG" : "BMP");
     if (!error.isEmpty())
         throw EFCreateError(error);
 }

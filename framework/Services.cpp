@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QRegularExpression>
 #include <QFontDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -118,6 +119,12 @@ private:
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
         dialog.setDefaultSuffix(r.defaultExtension);
+        // A name typed without an extension takes that of the filter chosen.
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, r](const QString& filter) {
+            static const QRegularExpression onePattern(QStringLiteral("\\(\\*\\.(\\w+)\\)$"));
+            const QRegularExpressionMatch m = onePattern.match(filter);
+            dialog.setDefaultSuffix(m.hasMatch() ? m.captured(1) : r.defaultExtension);
+        });
         if (!r.fileName.isEmpty())
             dialog.selectFile(r.fileName);
         dialog.setWindowFlag(Qt::WindowStaysOnTopHint);

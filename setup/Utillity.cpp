@@ -10,6 +10,7 @@
 #include "Viewer.h"
 #include "util1.h"
 
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <optional>
 #include <utility>
@@ -406,7 +407,7 @@ std::optional<QString> TfSetup::chooseBitmap(const QString& folder, const QStrin
 {
     const QString start = prepareFolder(folder, name);
     return Services::Dialogs().OpenFile(
-        this, FileDialogRequest{QStringLiteral("Open Screen snapshot"), QStringLiteral("bitmaps |*.bmp|all files|*"),
+        this, FileDialogRequest{QStringLiteral("Open Screen snapshot"), QStringLiteral("bitmaps |*.bmp|PNG image|*.png|all files|*"),
                                 QStringLiteral("bmp"), start, QStringLiteral("noname.bmp")});
 }
 
@@ -426,6 +427,9 @@ QString TfSetup::BitmapName(const QString& chosen)
         return chosen;
     // Only the file name's own dots count: a folder such as "my.shots" stays.
     const int nameStart = int(qMax(chosen.lastIndexOf('/'), chosen.lastIndexOf('\\'))) + 1;
+    // A PNG name is kept: that picture is written as PNG.
+    if (chosen.size() > nameStart + 4 && chosen.endsWith(QLatin1String(".png"), Qt::CaseInsensitive))
+        return chosen;
     const int dot = int(chosen.indexOf('.', nameStart));
     if (dot >= 0)
         return chosen.left(dot + 1) + QStringLiteral("bmp");
@@ -436,11 +440,13 @@ void TfSetup::btnSaveClick(QObject*)
 {
     const QString start = prepareFolder(ScreensFolder(), QStringLiteral("Screens"));
     const auto chosen = Services::Dialogs().SaveFile(
-        this, FileDialogRequest{QStringLiteral("Save Screen"), QStringLiteral("Windows Bitmap|*.bmp"),
+        this, FileDialogRequest{QStringLiteral("Save Screen"), QStringLiteral("Windows Bitmap|*.bmp|PNG image|*.png"),
                                 QStringLiteral("bmp"), start, QString()});
     if (!chosen)
         return;
-    fViewer->Image1->Picture.SaveToFile(BitmapName(*chosen));
+    const QString name = BitmapName(*chosen);
+    fViewer->Image1->Picture.SaveToFile(name);
+    fMain->ShowNotice(QStringLiteral("Saved %1").arg(QFileInfo(name).fileName()));
 }
 
 void TfSetup::btnOpenClick(QObject*)

@@ -189,6 +189,7 @@ private:
     void createIconsPage(QWidget* page);
     void createOptionsPage(QWidget* page);
     void createFrameButtons();
+    void nameControls();
     void setStyle(TSpeedButton* button, TFontStyle style);
     int thicknessFromSlider() const { return TrackBar1->Max() + 1 - TrackBar1->Position(); }
     // Makes sure the folder exists; returns the folder a file dialog starts in.

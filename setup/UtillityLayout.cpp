@@ -86,6 +86,48 @@ TfSetup::TfSetup(QWidget* owner) : TForm(owner)
     createIconsPage(Notebook1->Page(2));
     createOptionsPage(Notebook1->Page(3));
     createFrameButtons();
+    nameControls();
+}
+
+void TfSetup::nameControls()
+{
+    // What a screen reader calls the controls without a caption of their own:
+    // the words of the label beside each, or of its tip.
+    const std::pair<QWidget*, const char*> names[] = {
+        {SolidPen, "Solid pen"},
+        {DashPen, "Dash pen"},
+        {DotPen, "Dot pen"},
+        {DashDotPen, "Dash dot pen"},
+        {DashDotDotPen, "Dash dot dot pen"},
+        {ClearPen, "Clear pen"},
+        {PenColor, "Pen color"},
+        {TrackBar1, "Thickness"},
+        {Highlight, "Highlight"},
+        {SolidBrush, "Solid fill"},
+        {HorizontalBrush, "Horizontal hatch"},
+        {VerticalBrush, "Vertical hatch"},
+        {BDiagonalBrush, "Rising diagonal hatch"},
+        {FDiagonalBrush, "Falling diagonal hatch"},
+        {DiagCrossBrush, "Diagonal cross hatch"},
+        {CrossBrush, "Cross hatch"},
+        {ClearBrush, "Empty fill"},
+        {BrushColor, "Fill color"},
+        {sbtnFont, "Font"},
+        {cboxFontName, "Font name"},
+        {BoldButton, "Bold"},
+        {ItalicButton, "Italic"},
+        {UnderlineButton, "Underline"},
+        {StrikeThruButton, "Strikethrough"},
+        {TrackBar2, "Font size"},
+        {sbtnFontColor, "Font color"},
+        {sbtnFontbkgdColor, "Background color"},
+        {TrackBar3, "Drag interval"},
+        {eText, "Text box"},
+        {sbtnIcon, "Stamp"},
+        {Image1, "Stamp picture"},
+    };
+    for (const auto& [control, name] : names)
+        control->setAccessibleName(QString::fromUtf8(name));
 }
 
 void TfSetup::createLinePage(QWidget* page)

@@ -35,6 +35,10 @@ TfStamp::TfStamp(QWidget* owner) : TForm(owner)
     Image1->AlignClient();
     BMShapedForm1 = new TBMShapedForm(this);
     BMShapedForm1->setCursor(Qt::ClosedHandCursor);
+    // The names a screen reader gives the window and the picture.
+    setAccessibleName(QStringLiteral("Stamp"));
+    Image1->setAccessibleName(QStringLiteral("Stamp"));
+    BMShapedForm1->setAccessibleName(QStringLiteral("Stamp"));
     BMShapedForm1->SetStretch(true);
     QString error;
     BMShapedForm1->Picture.Assign(readPictureFile(QStringLiteral(":/3dArrow-rt.bmp"), &error));

@@ -23,6 +23,9 @@ TfStamp2::TfStamp2(QWidget* owner) : TForm(owner)
     builtIn.fill(QColor(34, 177, 76));
     BMShapedForm1->Picture.Assign(builtIn);
     Wire(BMShapedForm1->OnMouseUp, this, &TfStamp2::BMShapedForm1MouseUp);
+    // The names a screen reader gives the window and the picture.
+    setAccessibleName(QStringLiteral("Banner"));
+    BMShapedForm1->setAccessibleName(QStringLiteral("Banner"));
     Shape1 = new TShape(this, 0, 0, 1129, 41);
     Shape1->SetBrush(TBrush{clWhite, bsSolid});
     Shape1->SetPen(TPen{clBlack, 1, psSolid, pmCopy});

@@ -30,11 +30,13 @@ TfViewer::TfViewer(QWidget* owner) : TForm(owner)
         Image1->setAttribute(Qt::WA_OpaquePaintEvent, !Image1->Picture.Empty());
         Image1->Picture.UnshareInBackground();
     });
-    Label1 = new TLabel(this, QStringLiteral("Label1"), 8, 8);
-    Label2 = new TLabel(this, QStringLiteral("Label2"), 8, 24);
-    // Nothing uses the two labels; they would only cover the snapshot.
-    Label1->Hide();
-    Label2->Hide();
+    setAccessibleName(QStringLiteral("Snapshot"));
+    Image1->setAccessibleName(QStringLiteral("Snapshot"));
+    // Nothing uses the two labels; they would only cover the snapshot. They
+    // stand on a holder that is never shown, so that a screen reader does not
+    // offer them either.
+    Label1 = new TLabel(unusedLabels_.get(), QStringLiteral("Label1"), 8, 8);
+    Label2 = new TLabel(unusedLabels_.get(), QStringLiteral("Label2"), 8, 24);
 
     Wire(OnShow, this, &TfViewer::FormShow);
     Wire(OnMouseDown, this, &TfViewer::FormMouseDown);
@@ -90,7 +92,12 @@ void TfViewer::Redo()
         History().Redo();
 }
 
-void TfViewer::CopyPicture() { Services::Clipboard().SetPicture(Image1->Picture.Bitmap()); }
+void TfViewer::CopyPicture()
+{
+    Services::Clipboard().SetPicture(Image1->Picture.Bitmap());
+    if (fMain)
+        fMain->ShowNotice(QStringLiteral("Copied to the clipboard"));
+}
 
 void TfViewer::SavePicture()
 {

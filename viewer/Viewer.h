@@ -74,6 +74,8 @@ private:
     void moveBand();
 
     std::unique_ptr<THistory> history_;
+    // Never shown: holds the two unused labels off the surface.
+    std::unique_ptr<QWidget> unusedLabels_ = std::make_unique<QWidget>();
     QPoint bandTo_;
     QShortcut* escape_ = nullptr;
 };

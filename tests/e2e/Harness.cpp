@@ -332,12 +332,64 @@ QByteArray Program::readFile(const QString& name) const
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+SessionBus::SessionBus()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
+    daemon_.setProcessEnvironment(env);
+    daemon_.start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1"});
+    if (daemon_.waitForStarted() && daemon_.waitForReadyRead(5000))
+        address = QString::fromUtf8(daemon_.readLine()).trimmed();
+}
+
+SessionBus::~SessionBus()
+{
+    daemon_.terminate();
+    if (!daemon_.waitForFinished(3000))
+        daemon_.kill();
+}
+
+QStringList accessibleControls(const SessionBus& bus, const QString& windowTitle)
+{
+    static const char* const reader = R"(
+import sys, pyatspi
+def walk(node):
+    for child in node:
+        if child is None:
+            continue
+        if child.getRoleName() in ("push button", "toggle button", "check box", "text", "entry"):
+            print(child.getRoleName() + "=" + child.name)
+        walk(child)
+for app in pyatspi.Registry.getDesktop(0):
+    for window in (app or []):
+        if window is not None and window.name == sys.argv[1]:
+            walk(window)
+            sys.exit(0)
+sys.exit(1)
+)";
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address);
+    // The program shows up on the bus a moment after its window.
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        QProcess python;
+        python.setProcessEnvironment(env);
+        python.start(QStringLiteral("/usr/bin/python3"), {"-c", QString::fromLatin1(reader), windowTitle});
+        python.waitForFinished(15000);
+        if (python.exitStatus() == QProcess::NormalExit && python.exitCode() == 0)
+            return QString::fromUtf8(python.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        pause(500);
+    }
+    return {};
+}
+
 QString Program::start(bool waitForBar)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     if (scale != 1)
         env.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::number(scale));
+    for (const QString& variable : environment)
+        env.insert(variable.section('=', 0, 0), variable.section('=', 1));
     process_.setProcessEnvironment(env);
     process_.setProcessChannelMode(QProcess::ForwardedChannels);
     process_.start(file(QStringLiteral("quillet")), {});

@@ -47,6 +47,21 @@ QImage grabScreen();
 // Lets the tests' own windows repaint while the program works.
 void pause(int ms);
 
+// A D-Bus session of the test's own; the desktop's accessibility bus starts
+// in it when a program first asks for it.
+class SessionBus {
+public:
+    SessionBus();
+    ~SessionBus();
+    QString address; // "" when no bus could be started
+private:
+    QTemporaryDir runtime_; // the accessibility bus's socket, apart from any other session's
+    QProcess daemon_;
+};
+// The buttons, check boxes and text boxes of a window as a screen reader reads
+// them over the accessibility bus, as "role=name" lines.
+QStringList accessibleControls(const SessionBus& bus, const QString& windowTitle);
+
 // One copy of the program in a folder of its own.
 class Program {
 public:
@@ -58,8 +73,10 @@ public:
     QByteArray readFile(const QString& name) const;
     // Starts the program and waits for the bar; returns the bar's window id.
     QString start(bool waitForBar = true);
-    // Set before start: the desktop's scale factor for the program.
+    // Set before start: the desktop's scale factor for the program, and
+    // further variables of its environment ("NAME=value").
     int scale = 1;
+    QStringList environment;
     bool waitForExit(int timeoutMs = 15000);
     void kill();
     // Sends a signal to the running program.

@@ -182,8 +182,18 @@ private slots:
     void barStartsCompactAndQuitWritesTheSettings()
     {
         Program p;
+        SessionBus bus;
+        QVERIFY(!bus.address.isEmpty());
+        p.environment = QStringList{"DBUS_SESSION_BUS_ADDRESS=" + bus.address, "QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1"};
         QVERIFY(!p.start().isEmpty());
         QCOMPARE(windowGeometry(p.bar).topLeft(), QPoint(10, 5));
+        // A screen reader calls every button and box of the bar by its name.
+        const QStringList controls = accessibleControls(bus, QStringLiteral("Screen Quillet"));
+        QVERIFY2(controls.size() >= 15, qPrintable(controls.join(", ")));
+        for (const QString& control : controls)
+            QVERIFY2(!control.section('=', 1).trimmed().isEmpty(), qPrintable(control));
+        for (const char* known : {"push button=Freehand", "push button=Banner", "check box=Tablet", "text=Text box"})
+            QVERIFY2(controls.contains(QLatin1String(known)), known);
         QCOMPARE(TIniFile(p.file("setup.ini")).ReadString("Setup", "Operating", ""), QStringLiteral("Yes"));
         click(p.onBar(257, 20)); // "&Quit"
         QVERIFY(p.waitForExit());

@@ -51,12 +51,15 @@ private slots:
         QTest::addColumn<QString>("chosen");
         QTest::addColumn<QString>("saved");
         QTest::newRow("no extension") << "shot" << "shot.bmp";
-        QTest::newRow("png") << "shot.png" << "shot.bmp";
-        QTest::newRow("two dots") << "my.shot.png" << "my.bmp";
+        QTest::newRow("png") << "shot.png" << "shot.png";
+        QTest::newRow("upper case png") << "shot.PNG" << "shot.PNG";
+        QTest::newRow("two dots") << "my.shot.jpg" << "my.bmp";
+        QTest::newRow("two dots png") << "my.shot.png" << "my.shot.png";
         QTest::newRow("upper case") << "shot.BMP" << "shot.bmp";
         QTest::newRow("bmp") << "shot.bmp" << "shot.bmp";
         QTest::newRow("dotted folder") << "my.shots/shot" << "my.shots/shot.bmp";
-        QTest::newRow("dotted folder png") << "my.shots/shot.png" << "my.shots/shot.bmp";
+        QTest::newRow("dotted folder png") << "my.shots/shot.png" << "my.shots/shot.png";
+        QTest::newRow("dotted folder jpg") << "my.shots/shot.jpg" << "my.shots/shot.bmp";
     }
 
     void saveNamesBecomeBitmaps()
@@ -69,10 +72,30 @@ private slots:
         fSetup->btnSave->click();
         QVERIFY2(QFile::exists(forms->path(saved)), qPrintable(saved));
         QCOMPARE(QImage(forms->path(saved)).convertToFormat(QImage::Format_RGB32), fViewer->Image1->Picture.Bitmap());
+        const bool png = saved.endsWith(QLatin1String(".png"), Qt::CaseInsensitive);
+        QVERIFY(forms->readFile(saved).startsWith(png ? "\x89PNG" : "BM"));
         const FileDialogRequest& r = forms->services->dialogs->fileRequests.last();
         QCOMPARE(r.title, QStringLiteral("Save Screen"));
-        QCOMPARE(r.filter, QStringLiteral("Windows Bitmap|*.bmp"));
+        QCOMPARE(r.filter, QStringLiteral("Windows Bitmap|*.bmp|PNG image|*.png"));
+        QCOMPARE(r.defaultExtension, QStringLiteral("bmp"));
         QCOMPARE(r.initialDir, forms->path("Screens/"));
+    }
+
+    void copyAndSaveSayOnTheBarThatTheyWorked()
+    {
+        fMain->NoticeMs = 50;
+        captureSomething();
+        fViewer->CopyPicture();
+        QCOMPARE(forms->services->clipboard->picture, fViewer->Image1->Picture.Bitmap());
+        QVERIFY(fMain->lNotice->Visible());
+        QCOMPARE(fMain->lNotice->Caption(), QStringLiteral("Copied to the clipboard"));
+        QTRY_VERIFY(!fMain->lNotice->Visible());
+        forms->services->dialogs->files.enqueue(forms->path("Screens/<b>R&D.png"));
+        fViewer->SavePicture();
+        QCOMPARE(fMain->lNotice->text(), QStringLiteral("Saved <b>R&D.png")); // as typed
+        QVERIFY(fMain->lNotice->Visible());
+        QTRY_VERIFY(!fMain->lNotice->Visible());
+        QVERIFY(forms->services->messages->shown.isEmpty()); // nothing to answer
     }
 
     void saveIsOfferedOnlyWithACapture()
@@ -118,6 +141,21 @@ private slots:
         QCOMPARE(forms->services->messages->shown.size(), 1);
         QCOMPARE(forms->services->messages->shown[0].request.icon, MsgIcon::Error);
         QCOMPARE(forms->readFile("kept.bmp"), QByteArray("old contents"));
+        // A PNG goes through the same checked writer: a failure names the file
+        // and says no "Saved", and a link at the name is replaced, never followed.
+        QDir(forms->dir.path()).mkdir(QStringLiteral("blocked.png"));
+        forms->services->dialogs->files.enqueue(forms->path("blocked.png"));
+        fSetup->btnSave->click();
+        QCOMPARE(forms->services->messages->shown.size(), 2);
+        QVERIFY(forms->services->messages->shown[1].request.text.contains(forms->path("blocked.png")));
+        QVERIFY(!fMain->lNotice->Visible());
+        forms->writeFile("target.png", "old contents");
+        QVERIFY(QFile::link(forms->path("target.png"), forms->path("link.png")));
+        forms->services->dialogs->files.enqueue(forms->path("link.png"));
+        fSetup->btnSave->click();
+        QCOMPARE(forms->readFile("target.png"), QByteArray("old contents"));
+        QVERIFY(!QFileInfo(forms->path("link.png")).isSymLink());
+        QVERIFY(!QImage(forms->path("link.png")).isNull());
     }
 
     void openLoadsAPictureOntoTheSurface()
@@ -129,6 +167,15 @@ private slots:
         fMain->btnEraseClick(fMain->btnErase);
         QVERIFY(fViewer->Image1->Picture.Bitmap() != saved);
         forms->services->dialogs->files.enqueue(forms->path("Screens/marked.bmp"));
+        fSetup->btnOpen->click();
+        QCOMPARE(fViewer->Image1->Picture.Bitmap(), saved);
+        QCOMPARE(forms->services->dialogs->fileRequests.last().filter,
+                 QStringLiteral("bitmaps |*.bmp|PNG image|*.png|all files|*"));
+        // A PNG saved and opened again is the picture shown, pixel for pixel.
+        forms->services->dialogs->files.enqueue(forms->path("Screens/marked.png"));
+        fSetup->btnSave->click();
+        fMain->btnEraseClick(fMain->btnErase);
+        forms->services->dialogs->files.enqueue(forms->path("Screens/marked.png"));
         fSetup->btnOpen->click();
         QCOMPARE(fViewer->Image1->Picture.Bitmap(), saved);
         // Other picture formats open too.
@@ -177,8 +224,17 @@ private slots:
         QCOMPARE(fSetup->fullFilename, arrow);
         for (TImage* image : {fMain->Image1, fSetup->Image1, static_cast<TImage*>(fStamp->BMShapedForm1)})
             QCOMPARE(image->Picture.Bitmap().size(), QSize(100, 50));
+        // A PNG stamp installs the same way.
+        const QString png = elsewhere.filePath("arrow.png");
+        stampPicture(60, 40).save(png, "PNG");
+        forms->services->dialogs->files.enqueue(png);
+        fSetup->btnIcon->click();
+        QCOMPARE(forms->services->dialogs->fileRequests.last().filter,
+                 QStringLiteral("bitmaps |*.bmp|PNG image|*.png|all files|*"));
+        for (TImage* image : {fMain->Image1, fSetup->Image1, static_cast<TImage*>(fStamp->BMShapedForm1)})
+            QCOMPARE(image->Picture.Bitmap(), stampPicture(60, 40));
         forms->quit();
-        QCOMPARE(forms->setting("Stamp", "Filename"), arrow);
+        QCOMPARE(forms->setting("Stamp", "Filename"), png);
     }
 
     void folderThatCannotBeMadeIsReported()

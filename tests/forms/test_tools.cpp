@@ -2,6 +2,8 @@
 // dialog and the next stroke on the surface show.
 #include "FormsFixture.h"
 
+#include <QAbstractItemView>
+#include <QAccessible>
 #include <QtTest>
 
 namespace {
@@ -22,6 +24,27 @@ void drawBox(QPoint a, QPoint b)
     fViewer->FormMouseDown(fViewer, mbLeft, ssLeft, a.x(), a.y());
     fViewer->FormMouseMove(fViewer, ssLeft, b.x(), b.y());
     fViewer->FormMouseUp(fViewer, mbLeft, 0, b.x(), b.y());
+}
+
+// The visible controls of a form that a screen reader could only call by
+// their kind: buttons, boxes, sliders and pictures without an accessible name.
+QStringList namelessControls(QWidget* form)
+{
+    QStringList nameless;
+    for (QWidget* w : form->findChildren<QWidget*>()) {
+        const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
+                             qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractSlider*>(w) ||
+                             dynamic_cast<TImage*>(w);
+        if (!control || !w->isVisibleTo(form) || qobject_cast<QComboBox*>(w->parentWidget()))
+            continue;
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        if (!a || a->text(QAccessible::Name).trimmed().isEmpty())
+            nameless << QStringLiteral("%1: %2 at %3,%4")
+                            .arg(form->windowTitle(), QLatin1String(w->metaObject()->className()))
+                            .arg(w->x())
+                            .arg(w->y());
+    }
+    return nameless;
 }
 
 } // namespace
@@ -346,6 +369,58 @@ private slots:
             QCOMPARE(fSetup->pText->Font().Name, items[at]);
             QCOMPARE(fViewer->Canvas().Font.Name, items[at]);
         }
+    }
+
+    void highlightLabelAndFontNamesShowWhole()
+    {
+        // The bar's label over the thickest line pen preview: its text lies
+        // inside its own rectangle and clear of the preview.
+        fMain->btnLine->Click();
+        fSetup->Highlight->Click();
+        fSetup->TrackBar1->setValue(fSetup->TrackBar1->Max());
+        TLabel* label = fMain->lHighlight;
+        QVERIFY(label->Visible() && fMain->shapePen->Visible());
+        const QFontMetrics metrics(label->font());
+        const QRect box =
+            label->style()->itemTextRect(metrics, label->contentsRect(), int(label->alignment()), true, label->text());
+        const QRect ink = metrics.tightBoundingRect(label->text()).translated(box.left(), box.top() + metrics.ascent());
+        QVERIFY2(label->rect().contains(ink), qPrintable(QStringLiteral("ink %1,%2 %3x%4")
+                                                             .arg(ink.x()).arg(ink.y()).arg(ink.width()).arg(ink.height())));
+        QVERIFY(!ink.translated(label->pos()).intersects(fMain->shapePen->geometry()));
+        // The font list opens as wide as its longest name; the box keeps its size.
+        TComboBox* fonts = fSetup->cboxFontName;
+        fonts->AddItem(QStringLiteral("A Family Whose Name Is Far Wider Than The Box Condensed"));
+        const QSize size = fonts->size();
+        fSetup->Show();
+        fSetup->Notebook1->SetPageIndex(1);
+        fonts->showPopup();
+        int widest = 0;
+        for (const QString& name : fonts->Items())
+            widest = qMax(widest, fonts->view()->fontMetrics().horizontalAdvance(name));
+        QVERIFY2(fonts->view()->viewport()->width() >= widest,
+                 qPrintable(QStringLiteral("%1 < %2").arg(fonts->view()->viewport()->width()).arg(widest)));
+        QCOMPARE(fonts->size(), size);
+        fonts->hidePopup();
+    }
+
+    void everyControlHasAName()
+    {
+        fMain->btnPanelClick(fMain->btnPanel); // the full bar
+        TfStamp2 banner;
+        QStringList nameless = namelessControls(fMain) + namelessControls(fViewer) + namelessControls(fStamp) +
+                               namelessControls(&banner);
+        // Every page of the setup dialog, the line page in both its forms.
+        for (TSpeedButton* tool : {fMain->btnLine, fMain->btnRectangle})
+            for (int page = 0; page < 4; ++page) {
+                tool->Click();
+                fSetup->Notebook1->SetPageIndex(page);
+                nameless += namelessControls(fSetup);
+            }
+        nameless.removeDuplicates();
+        QVERIFY2(nameless.isEmpty(), qPrintable(nameless.join(QStringLiteral("; "))));
+        QCOMPARE(fMain->btnQuit->Caption(), QStringLiteral("&Quit")); // captions stay
+        QCOMPARE(QAccessible::queryAccessibleInterface(fMain->btnScribble)->text(QAccessible::Name),
+                 QStringLiteral("Freehand"));
     }
 
     void storedCrossFillReallyDrawsCrosses()

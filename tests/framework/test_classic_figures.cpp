@@ -176,6 +176,39 @@ private slots:
         // brings back first.
         QVERIFY2(exact == all, qPrintable(QStringLiteral("%1 of %2 exact").arg(exact).arg(all)));
     }
+
+    // No frame has a styled pen over a hatch. Its pixels follow from two that
+    // exist: with a hatch, as with no brush, the background mode is
+    // transparent, so the outline is that of the styled pen over no brush, and
+    // inside lies the hatch (aligned to the bitmap's origin, so read from the
+    // hatched box of the same style, eight pixels over where it ends there).
+    void styledPenOverAHatchKeepsThePictureInItsGaps()
+    {
+        const QImage background = ramp();
+        auto frame = [](const QString& id) {
+            return QImage(DataDir + "/" + id + ".png").convertToFormat(QImage::Format_RGB32);
+        };
+        const QRect inside(21, 21, 118, 78); // of the box 20 20 140 100
+        QStringList misses;
+        for (const char* pen : {"dash", "dot", "dashdot", "dashdotdot"})
+            for (const char* hatch : {"horizontal", "vertical", "fdiagonal", "bdiagonal", "cross", "diagcross"}) {
+                QImage expected = frame(QStringLiteral("rect_%1_clearbrush").arg(pen));
+                const QImage hatched = frame(QStringLiteral("rect_brush_%1").arg(hatch)); // inside x 22..137
+                QVERIFY(!expected.isNull() && !hatched.isNull());
+                for (int y = inside.top(); y <= inside.bottom(); ++y)
+                    for (int x = inside.left(); x <= inside.right(); ++x) {
+                        const int hx = x < 22 ? x + 8 : x > 137 ? x - 8 : x;
+                        if (hatched.pixel(hx, y) != background.pixel(hx, y))
+                            expected.setPixel(x, y, hatched.pixel(hx, y));
+                    }
+                const Figure f = parse(QStringLiteral("rect_%1_%2 rect 20 20 140 100 pen=%1,1,0x000000 brush=%2,0xFF0000")
+                                           .arg(pen, hatch));
+                QRegion reported;
+                if (const int n = differingPixels(draw(f, reported), expected))
+                    misses << QStringLiteral("%1 (%2 px)").arg(f.id).arg(n);
+            }
+        QVERIFY2(misses.isEmpty(), qPrintable(misses.join(", ")));
+    }
 };
 
 QTEST_MAIN(TestClassicFigures)
