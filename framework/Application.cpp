@@ -50,6 +50,12 @@ void TApplication::ShowWindows(const QList<QPointer<QWidget>>& windows)
             w->show();
 }
 
+void TApplication::ActivateMainForm()
+{
+    if (MainForm && MainForm->isVisible() && !MainForm->isActiveWindow() && !Terminated)
+        MainForm->activateWindow();
+}
+
 void TApplication::Terminate()
 {
     Terminated = true;
