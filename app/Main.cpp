@@ -1,6 +1,7 @@
 #include "Main.h"
 
 #include "Application.h"
+#include "Desktop.h"
 #include "Exceptions.h"
 #include "FileIO.h"
 #include "Folders.h"
@@ -458,7 +459,7 @@ void TfMain::btnPanelClick(QObject*)
 {
     // The monitor the bar is on; the full bar stays clear of its panels.
     const QRect monitor = screen()->geometry();
-    const QRect usable = screen()->availableGeometry();
+    const QRect usable = Desktop::WorkArea(screen());
     // Off the screen while its border and size change: a window manager
     // mapping it in between could keep the old size.
     const bool shown = isVisible();

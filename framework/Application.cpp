@@ -52,7 +52,10 @@ void TApplication::ShowWindows(const QList<QPointer<QWidget>>& windows)
 
 void TApplication::ActivateMainForm()
 {
-    if (MainForm && MainForm->isVisible() && !MainForm->isActiveWindow() && !Terminated)
+    const QWidget* active = QApplication::activeWindow();
+    if (active && active->isVisible())
+        return; // a window of the program has the keys already
+    if (MainForm && MainForm->isVisible() && !Terminated)
         MainForm->activateWindow();
 }
 
