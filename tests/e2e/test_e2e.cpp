@@ -707,13 +707,17 @@ private slots:
         beneath.show();
         pause(300);
         Program p;
-        QVERIFY(!p.start().isEmpty());
-        click(p.onBar(49, 20)); // "Capture"
-        pause(1200);
+        QVERIFY(startAndCapture(p));
         const QRgb aqua = qRgb(0, 255, 255);
         const QPoint marked(Row->width / 4, Row->height / 2);
         drag(marked - QPoint(100, 0), {marked + QPoint(100, 0)});
-        pause(1500); // the marks at rest past their settling time
+        // Cleared and brought back by undo: the marks at rest past their
+        // settling time each time.
+        pause(1500);
+        click(fullBar(365, 20)); // "Clear"
+        pause(1500);
+        key("ctrl+z");
+        pause(1500);
         p.kill();
 
         p.start(false);
