@@ -2,6 +2,7 @@
 
 #include "Application.h"
 #include "CompositorPlacement.h"
+#include "Desktop.h"
 #include "Exceptions.h"
 #include "FileIO.h"
 #include "Folders.h"
@@ -511,7 +512,7 @@ void TfMain::btnPanelClick(QObject*)
 {
     // The monitor the bar is on; the full bar stays clear of its panels.
     const QRect monitor = screen()->geometry();
-    const QRect usable = screen()->availableGeometry();
+    const QRect usable = Desktop::WorkArea(screen());
     // Off the screen while its border and size change: a window manager
     // mapping it in between could keep the old size.
     const bool shown = isVisible();

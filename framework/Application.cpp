@@ -50,6 +50,15 @@ void TApplication::ShowWindows(const QList<QPointer<QWidget>>& windows)
             w->show();
 }
 
+void TApplication::ActivateMainForm()
+{
+    const QWidget* active = QApplication::activeWindow();
+    if (active && active->isVisible())
+        return; // a window of the program has the keys already
+    if (MainForm && MainForm->isVisible() && !Terminated)
+        MainForm->activateWindow();
+}
+
 void TApplication::Terminate()
 {
     Terminated = true;

@@ -24,6 +24,11 @@ public:
     // Puts back, where they were, the windows HideWindows took away.
     void ShowWindows(const QList<QPointer<QWidget>>& windows);
     void Terminate();
+    // Gives the keyboard to the main form, when it is up and no other window
+    // of the program has it: the full-screen surface never takes it, so
+    // without this the keys would go to whatever window the window manager
+    // picks beneath the surface.
+    void ActivateMainForm();
     // Shows the message of an error in one box: caption the title, OK only.
     void ShowException(const std::exception& error);
 

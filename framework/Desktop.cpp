@@ -5,6 +5,8 @@
 #include <QWidget>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
+#include <vector>
 #include <xcb/xcb.h>
 
 namespace {
@@ -36,6 +38,32 @@ void sendToWindowManager(xcb_connection_t* c, xcb_window_t window, xcb_atom_t ty
         event.data.data32[i] = data[i];
     xcb_send_event(c, 0, rootOf(c), XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&event));
+}
+
+// The values of a window's property, of 32-bit items.
+std::vector<uint32_t> property32(xcb_connection_t* c, xcb_window_t window, xcb_atom_t name, xcb_atom_t type)
+{
+    std::vector<uint32_t> values;
+    xcb_get_property_reply_t* reply =
+        xcb_get_property_reply(c, xcb_get_property(c, 0, window, name, type, 0, 1024), nullptr);
+    if (reply && reply->format == 32) {
+        const auto* v = static_cast<const uint32_t*>(xcb_get_property_value(reply));
+        values.assign(v, v + xcb_get_property_value_length(reply) / 4);
+    }
+    free(reply);
+    return values;
+}
+
+// Where a window lies on the screen, in device pixels.
+QRect onScreen(xcb_connection_t* c, xcb_window_t window)
+{
+    xcb_get_geometry_reply_t* size = xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr);
+    xcb_translate_coordinates_reply_t* at =
+        xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, window, rootOf(c), 0, 0), nullptr);
+    const QRect r = size && at ? QRect(at->dst_x, at->dst_y, size->width, size->height) : QRect();
+    free(size);
+    free(at);
+    return r;
 }
 
 } // namespace
@@ -104,6 +132,26 @@ void CoverAllMonitors(QWidget* window)
     const uint32_t data[5] = {uint32_t(top), uint32_t(bottom), uint32_t(left), uint32_t(right), 1};
     sendToWindowManager(c, xcb_window_t(window->winId()), atom(c, "_NET_WM_FULLSCREEN_MONITORS"), data);
     xcb_flush(c);
+}
+
+QRect WorkArea(const QScreen* screen)
+{
+    QRect area = screen->availableGeometry();
+    xcb_connection_t* c = connection();
+    if (!c)
+        return area;
+    const xcb_atom_t type = atom(c, "_NET_WM_WINDOW_TYPE"), dock = atom(c, "_NET_WM_WINDOW_TYPE_DOCK");
+    const qreal ratio = screen->devicePixelRatio();
+    for (uint32_t window : property32(c, rootOf(c), atom(c, "_NET_CLIENT_LIST"), XCB_ATOM_WINDOW)) {
+        const std::vector<uint32_t> types = property32(c, window, type, XCB_ATOM_ATOM);
+        if (std::find(types.begin(), types.end(), dock) == types.end())
+            continue;
+        const QRect device = onScreen(c, window);
+        const QRect panel((QPointF(device.topLeft()) / ratio).toPoint(), (QSizeF(device.size()) / ratio).toSize());
+        if (panel.intersects(area) && panel.bottom() >= area.bottom() && panel.top() > area.center().y())
+            area.setBottom(panel.top() - 1);
+    }
+    return area;
 }
 
 } // namespace Desktop

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <QMargins>
+#include <QRect>
 
+class QScreen;
 class QWidget;
 struct xcb_connection_t;
 
@@ -19,6 +21,10 @@ QMargins FrameExtents(const QWidget* window);
 void SkipTaskbar(QWidget* window);
 // Spreads a full-screen window over every monitor of the desktop.
 void CoverAllMonitors(QWidget* window);
+// The part of the monitor that panels leave to windows: the toolkit's
+// available geometry, less the panels along the monitor's bottom that
+// reserve no strip of it (xfce's dock).
+QRect WorkArea(const QScreen* screen);
 // The toolkit's own connection to the X display; null on other platforms.
 xcb_connection_t* Connection();
 // Whether the display keeps the pixels of its windows as 32-bit BGRX words,

@@ -296,12 +296,17 @@ bool TForm::event(QEvent* event)
 void TForm::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    // The show handler may run a dialog of its own (the bar's recovery
+    // question) before the window is mapped: the window manager's framing
+    // and stacking are followed from when the window is really on the screen.
+    if (!event->spontaneous())
+        fireNotify(OnShow, this);
+    if (!isVisible())
+        return;
     if (!stayOnTop_)
         QTimer::singleShot(0, qApp, raiseStayOnTopForms);
     QTimer::singleShot(0, this, [this] { settleWithWindowManager(); });
     awaitFrame();
-    if (!event->spontaneous())
-        fireNotify(OnShow, this);
 }
 
 void TForm::hideEvent(QHideEvent* event)
@@ -314,6 +319,10 @@ void TForm::hideEvent(QHideEvent* event)
     }
     if (modalLoop_ && !event->spontaneous())
         modalLoop_->quit();
+    // A window of the program closed: the keys go back to the bar rather
+    // than to a window beneath the surface.
+    if (!event->spontaneous() && Application->MainForm != this && isActiveWindow())
+        QTimer::singleShot(0, qApp, [] { Application->ActivateMainForm(); });
 }
 
 void TForm::closeEvent(QCloseEvent* event)

@@ -160,8 +160,19 @@ void THistory::Discard()
         copyPixels(base_, tile.topLeft(), *picture, tile);
         restored += tile;
     }
-    if (repaint_ && !restored.isEmpty())
-        repaint_(restored);
+    announce(restored);
+}
+
+void THistory::announce(const QRegion& area)
+{
+    // Through the canvas as a stroke would go, so that whoever watches the
+    // picture beside the screen (the marked picture's saver) sees it too.
+    const auto& onChange = picture_.Canvas().OnChange;
+    if (area.isEmpty() || !onChange)
+        return;
+    swapping_ = true;
+    onChange(area);
+    swapping_ = false;
 }
 
 void THistory::RecordReplacement(const std::function<void()>& replace)
@@ -241,6 +252,5 @@ void THistory::swap(Step& step)
         patch.pixels = current;
         changed += patch.rect;
     }
-    if (repaint_ && !changed.isEmpty())
-        repaint_(changed);
+    announce(changed);
 }

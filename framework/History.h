@@ -59,6 +59,8 @@ private:
     Step changedPatches();
     void push(Step step);
     void swap(Step& step);
+    // Tells the canvas's watchers of pixels put back by an undo, a redo or a discard.
+    void announce(const QRegion& area);
     void trim();
     QRect tileRect(size_t index) const;
 

@@ -7,7 +7,7 @@ packages=(
   cmake g++ ninja-build pkg-config
   qt6-base-dev libgl-dev libxcb1-dev libxcb-shm0-dev
   libbenchmark-dev
-  xvfb xdotool xclip x11-utils x11-xserver-utils xauth
+  xvfb xdotool wmctrl xclip x11-utils x11-xserver-utils xauth
   openbox tint2 xfwm4 xfce4-panel dbus-x11 dbus-daemon at-spi2-core python3-pyatspi
   fonts-liberation fonts-dejavu-core
   desktop-file-utils appstream dpkg-dev file

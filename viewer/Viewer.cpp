@@ -167,6 +167,9 @@ void TfViewer::DrawShape(QPoint TopLeft, QPoint BottomRight, TPenMode AMode)
 
 void TfViewer::FormMouseDown(QObject*, TMouseButton, TShiftState, int X, int Y)
 {
+    // The surface takes no keyboard focus (the window managers need that):
+    // a click on it gives the keys to the bar, for the undo and copy keys.
+    Application->ActivateMainForm();
     // Whatever was printed since the last stroke (a stamp, a banner) is a
     // mark of its own; a second button during a stroke continues it.
     if (!Drawing)

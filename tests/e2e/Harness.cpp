@@ -259,7 +259,18 @@ QRect frameGeometry(const QString& id)
 QRect workArea()
 {
     const QList<int> a = propertyNumbers(QString(), QStringLiteral("_NET_WORKAREA"));
-    return a.size() >= 4 ? QRect(a[0], a[1], a[2], a[3]) : QGuiApplication::primaryScreen()->virtualGeometry();
+    QRect area = a.size() >= 4 ? QRect(a[0], a[1], a[2], a[3]) : QGuiApplication::primaryScreen()->virtualGeometry();
+    // A panel along the bottom that reserves no strip (xfce's dock) is to be
+    // kept clear all the same.
+    const QString list = run(QStringLiteral("xprop"), {"-root", "_NET_CLIENT_LIST"});
+    for (const QString& id : list.section('#', 1).split(',', Qt::SkipEmptyParts)) {
+        if (!run(QStringLiteral("xprop"), {"-id", id.trimmed(), "_NET_WM_WINDOW_TYPE"}).contains("_DOCK"))
+            continue;
+        const QRect dock = windowGeometry(id.trimmed());
+        if (dock.intersects(area) && dock.bottom() >= area.bottom() && dock.top() > area.center().y())
+            area.setBottom(dock.top() - 1);
+    }
+    return area;
 }
 
 QStringList taskListEntries()
@@ -275,6 +286,8 @@ QStringList taskListEntries()
     }
     return entries;
 }
+
+void closeWindow(const QString& id) { run(QStringLiteral("wmctrl"), {"-i", "-c", id}); }
 
 QImage grabScreen()
 {
@@ -394,8 +407,11 @@ QString Program::start(bool waitForBar)
     process_.setProcessChannelMode(QProcess::ForwardedChannels);
     process_.start(file(QStringLiteral("quillet")), {});
     process_.waitForStarted();
-    if (!waitForBar)
-        return QString();
+    return waitForBar ? this->waitForBar() : QString();
+}
+
+QString Program::waitForBar()
+{
     bar = findWindow(QStringLiteral("Screen Quillet"));
     // A window manager frames and places the bar a moment after it shows.
     QRect settled;

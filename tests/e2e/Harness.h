@@ -43,6 +43,8 @@ QRect frameGeometry(const QString& id);
 QRect workArea();
 // The program's windows that have an entry of their own in the task list.
 QStringList taskListEntries();
+// Asks the window manager to close a window, as its close box does.
+void closeWindow(const QString& id);
 QImage grabScreen();
 // Lets the tests' own windows repaint while the program works.
 void pause(int ms);
@@ -73,6 +75,8 @@ public:
     QByteArray readFile(const QString& name) const;
     // Starts the program and waits for the bar; returns the bar's window id.
     QString start(bool waitForBar = true);
+    // Waits for the bar to be framed and placed; returns its window id.
+    QString waitForBar();
     // Set before start: the desktop's scale factor for the program, and
     // further variables of its environment ("NAME=value").
     int scale = 1;

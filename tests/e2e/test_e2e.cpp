@@ -128,6 +128,21 @@ QImage namedBar(const QImage& bar)
     return named;
 }
 
+// Another program's window, as a terminal beneath the surface would be: it
+// counts the keys it is given.
+class KeyCatcher : public QWidget {
+public:
+    int keys = 0;
+    KeyCatcher()
+    {
+        setWindowTitle(QStringLiteral("Beneath"));
+        setGeometry(600, 200, 300, 200);
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent*) override { ++keys; }
+};
+
 } // namespace
 
 class TestEndToEnd : public QObject {
@@ -689,6 +704,83 @@ private slots:
 
         click(onFullBar(49, 20)); // "Remove"
         QVERIFY(findWindow(QStringLiteral("fViewer"), 1000).isEmpty());
+        p.kill();
+    }
+
+    // After an improper end, on each desktop: the marks come back with the
+    // snapshot, the bar stands where it belongs and stays above the surface,
+    // the keys come back to the program from a window beneath the surface,
+    // and the close box ends the program.
+    void recoveryOnThisDesktop()
+    {
+        KeyCatcher beneath;
+        beneath.show();
+        pause(300);
+        Program p;
+        QVERIFY(!p.start().isEmpty());
+        openFullBar(p);
+        const QPoint onFullBar = windowGeometry(p.bar).topLeft();
+        click(onFullBar + QPoint(49, 20)); // "Capture"
+        pause(1200);
+        const QRgb aqua = qRgb(0, 255, 255);
+        const QPoint marked(Row->width / 4, Row->height / 2);
+        drag(marked - QPoint(100, 0), {marked + QPoint(100, 0)});
+        // Cleared and brought back by undo: the marks at rest past their
+        // settling time each time.
+        pause(1500);
+        click(onFullBar + QPoint(365, 20)); // "Clear"
+        pause(1500);
+        key("ctrl+z");
+        pause(1500);
+        p.kill();
+
+        p.start(false);
+        QVERIFY(!findWindow(QStringLiteral("Confimation")).isEmpty());
+        pause(2000); // the question read
+        key("y");
+        QVERIFY(!p.waitForBar().isEmpty());
+        const QRect area = workArea();
+        // Framed at its start place, its whole client area the buttons'.
+        QCOMPARE(frameGeometry(p.bar), QRect(QPoint(10, qMax(5, area.top())), QSize(318, 86)));
+        const QImage snapshot = QImage(p.file("Screen.bmp")).convertToFormat(QImage::Format_RGB32);
+        const auto barAbove = [&] {
+            const QRect bar = windowGeometry(p.bar);
+            return differences(grabScreen(), snapshot, bar) > bar.width() * bar.height() / 2;
+        };
+        QVERIFY(near(grabScreen().pixel(marked), aqua, 0)); // the marks came back
+        QVERIFY(barAbove());
+        const QPoint again(Row->width / 4, Row->height * 3 / 4);
+        drag(again - QPoint(100, 0), {again + QPoint(100, 0)});
+        QVERIFY(near(grabScreen().pixel(again), aqua, 0));
+        QVERIFY(barAbove());
+
+        // The keyboard focus left on a window beneath: a click on the
+        // surface brings the keys back.
+        xdotool({"windowfocus", QString::number(beneath.winId())});
+        pause(300);
+        click(QPoint(Row->width / 2, Row->height / 5)); // a dot
+        key("ctrl+z");
+        key("ctrl+z");
+        QVERIFY(!near(grabScreen().pixel(again), aqua, 0));
+        QCOMPARE(beneath.keys, 0);
+        if (*Row->desktop) {
+            // Help closed by its close box gives the keys back to the bar too.
+            key("F1");
+            const QString help = findWindow(QStringLiteral("Screen Quillet Help"));
+            QVERIFY(!help.isEmpty());
+            pause(300);
+            closeWindow(help);
+            QVERIFY(findWindow(QStringLiteral("Screen Quillet Help"), 1000).isEmpty());
+            key("ctrl+y");
+            QVERIFY(near(grabScreen().pixel(again), aqua, 0));
+            QCOMPARE(beneath.keys, 0);
+
+            // The close box, at the right of the title bar.
+            const QRect frame = frameGeometry(p.bar), inside = windowGeometry(p.bar);
+            click(QPoint(frame.right() - 10, frame.top() + (inside.top() - frame.top()) / 2));
+            QVERIFY(p.waitForExit());
+            QCOMPARE(TIniFile(p.file("setup.ini")).ReadString("Setup", "Operating", ""), QStringLiteral("No"));
+        }
         p.kill();
     }
 
