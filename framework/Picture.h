@@ -76,5 +76,7 @@ void copyInBackground(const QImage& shared, std::weak_ptr<void> alive, std::func
 
 // Reads a picture file into an RGB32 image, or returns the reason it cannot.
 QImage readPictureFile(const QString& path, QString* error);
+// The same for a picture's bytes from elsewhere; name is what a refusal names.
+QImage readPictureBytes(const QByteArray& bytes, const QString& name, QString* error);
 // Writes an image as a Windows bitmap, atomically; returns an error text or "".
 QString writeBitmapFile(const QImage& image, const QString& path);
