@@ -7,7 +7,7 @@
 # build-fuzz/artifacts/<target>/ to be added to the corpus and a test.
 #   scripts/fuzz.sh [--merge] [SECONDS] [TARGET...]
 # New inputs collect in build-fuzz/corpus/<target>/; --merge then adds those
-# that reach new code to the seeds in tests/fuzz/corpus/<target>/.
+# that reach new edges to the seeds in tests/fuzz/corpus/<target>/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -101,7 +101,7 @@ while read -r name program seeds dict; do
   fi
   echo "$line" | tee -a "$report"
   if [ $merge -eq 1 ] && [ $status -eq 0 ]; then
-    nice -n 19 "$program" -merge=1 "$seeds" "build-fuzz/corpus/$name" >>"$log" 2>&1
+    nice -n 19 "$program" -merge=1 -use_counters=0 "$seeds" "build-fuzz/corpus/$name" >>"$log" 2>&1
     echo "   seeds now $(ls "$seeds" | wc -l) files, $(du -sk "$seeds" | cut -f1) KB"
   fi
 done <build-fuzz/fuzz-targets.txt
