@@ -50,8 +50,14 @@ TIniFile::TIniFile(QString fileName) : fileName_(std::move(fileName))
         return;
     QByteArray bytes;
     readError_ = readRegularFile(fileName_, MaxFileSize, &bytes);
-    if (!readError_.isEmpty())
-        return;
+    if (readError_.isEmpty())
+        read(std::move(bytes));
+}
+
+TIniFile::TIniFile(QString fileName, QByteArray bytes) : fileName_(std::move(fileName)) { read(std::move(bytes)); }
+
+void TIniFile::read(QByteArray bytes)
+{
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         bom_ = true;
         bytes.remove(0, 3);
@@ -152,7 +158,7 @@ QStringList TIniFile::Keys(const QString& section) const
     return keys;
 }
 
-QByteArray TIniFile::serialise() const
+QByteArray TIniFile::Content() const
 {
     QString text;
     for (const Line& line : preamble_)
@@ -172,7 +178,7 @@ QString TIniFile::UpdateFile()
 {
     if (!modified_)
         return QString();
-    const QString error = writeFileAtomically(fileName_, serialise());
+    const QString error = writeFileAtomically(fileName_, Content());
     if (error.isEmpty())
         modified_ = false;
     return error;

@@ -19,6 +19,8 @@ public:
     // MaxFileSize is accepted. Anything else is left unread (ReadError says
     // why) and the object starts empty.
     explicit TIniFile(QString fileName);
+    // Takes bytes as the file's content without reading the file.
+    TIniFile(QString fileName, QByteArray bytes);
 
     const QString& FileName() const { return fileName_; }
     // Why an existing file could not be read, or "".
@@ -30,6 +32,8 @@ public:
     bool Modified() const { return modified_; }
     // Writes the file if anything changed; returns an error text or "".
     QString UpdateFile();
+    // What UpdateFile writes.
+    QByteArray Content() const;
 
 private:
     struct Line {
@@ -43,10 +47,10 @@ private:
         std::vector<Line> lines;
     };
 
+    void read(QByteArray bytes);
     void parse(const QString& text);
     const Line* find(const QString& section, const QString& key) const;
     int sectionIndex(const QString& section) const;
-    QByteArray serialise() const;
 
     QString fileName_;
     std::vector<Line> preamble_; // lines before the first section header

@@ -42,14 +42,11 @@ bool runLengthDataIsWhole(const QByteArray& data, qint64 offset, bool nibbles)
 
 // Qt's reader accepts some truncated bitmaps and fills the missing rows with
 // black; a bitmap whose pixel data is shorter than its header says is refused
-// here instead, so a torn file is never shown as a picture.
-QString checkBitmapLength(const QString& path)
+// here instead, so a torn file is never shown as a picture. Returns the reason.
+QString checkBitmapLength(QIODevice& device)
 {
-    const QString invalid = QStringLiteral("Bitmap image is not valid");
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return file.errorString();
-    const QByteArray head = file.read(30);
+    const QString invalid = QStringLiteral("the bitmap is shorter than its header says");
+    const QByteArray head = device.peek(34);
     if (head.size() < 2 || head[0] != 'B' || head[1] != 'M')
         return QString();
     if (head.size() < 26)
@@ -61,23 +58,22 @@ QString checkBitmapLength(const QString& path)
         width = le16(head, 18);
         height = le16(head, 20);
         bitCount = le16(head, 24);
-    } else if (headerSize >= 40 && head.size() >= 30) {
-        const QByteArray rest = file.read(4);
-        if (rest.size() < 4)
+    } else if (headerSize >= 40) {
+        if (head.size() < 34)
             return invalid;
         width = qint32(le32(head, 18));
         height = qAbs(qint64(qint32(le32(head, 22))));
         bitCount = le16(head, 28);
-        compression = le32(rest, 0);
+        compression = le32(head, 30);
     } else {
         return QString(); // an unknown header: leave it to the reader
     }
-    const qint64 size = file.size();
+    const qint64 size = device.size();
     if (width <= 0 || bitCount == 0 || offBits >= size)
         return invalid;
     if (compression == 1 || compression == 2) {
-        file.seek(0);
-        return runLengthDataIsWhole(file.readAll(), offBits, compression == 2) ? QString() : invalid;
+        const QByteArray all = device.peek(size);
+        return runLengthDataIsWhole(all, offBits, compression == 2) ? QString() : invalid;
     }
     if (compression != 0 && compression != 3)
         return QString();
@@ -86,6 +82,25 @@ QString checkBitmapLength(const QString& path)
     if (stride > size || height > size || offBits + stride * height > size)
         return invalid;
     return QString();
+}
+
+// Reads a picture from the start of device; name is what a refusal names.
+QImage readPicture(QIODevice& device, const QString& name, QString* error)
+{
+    const QString cannot = QStringLiteral("Cannot read picture \"%1\": %2");
+    const QString torn = checkBitmapLength(device);
+    if (!torn.isEmpty()) {
+        *error = cannot.arg(name, torn);
+        return QImage();
+    }
+    QImageReader reader(&device);
+    reader.setDecideFormatFromContent(true);
+    QImage image = reader.read();
+    if (image.isNull()) {
+        *error = cannot.arg(name, reader.errorString());
+        return QImage();
+    }
+    return image.convertToFormat(QImage::Format_RGB32);
 }
 
 } // namespace
@@ -97,19 +112,20 @@ QImage readPictureFile(const QString& path, QString* error)
         *error = QStringLiteral("Cannot open file \"%1\". %2").arg(path, notAFile);
         return QImage();
     }
-    const QString torn = checkBitmapLength(path);
-    if (!torn.isEmpty()) {
-        *error = torn;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString());
         return QImage();
     }
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    QImage image = reader.read();
-    if (image.isNull()) {
-        *error = QStringLiteral("Cannot read picture \"%1\": %2").arg(QFileInfo(path).fileName(), reader.errorString());
-        return QImage();
-    }
-    return image.convertToFormat(QImage::Format_RGB32);
+    return readPicture(file, QFileInfo(path).fileName(), error);
+}
+
+QImage readPictureBytes(const QByteArray& bytes, const QString& name, QString* error)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return readPicture(buffer, name, error);
 }
 
 QString writeBitmapFile(const QImage& image, const QString& path, const char* format)

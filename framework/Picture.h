@@ -76,6 +76,8 @@ void copyInBackground(const QImage& shared, std::weak_ptr<void> alive, std::func
 
 // Reads a picture file into an RGB32 image, or returns the reason it cannot.
 QImage readPictureFile(const QString& path, QString* error);
+// The same for a picture's bytes from elsewhere; name is what a refusal names.
+QImage readPictureBytes(const QByteArray& bytes, const QString& name, QString* error);
 // Writes an image as a Windows bitmap (or in another format Qt writes, such
 // as "PNG"), atomically; returns an error text or "".
 QString writeBitmapFile(const QImage& image, const QString& path, const char* format = "BMP");

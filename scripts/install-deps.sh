@@ -7,6 +7,7 @@ packages=(
   cmake g++ ninja-build pkg-config
   qt6-base-dev libgl-dev libxcb1-dev libxcb-shm0-dev
   libbenchmark-dev
+  clang-14 libclang-rt-14-dev   # the fuzz targets (scripts/fuzz.sh)
   xvfb xdotool wmctrl xclip x11-utils x11-xserver-utils xauth
   openbox tint2 xfwm4 xfce4-panel dbus-x11 dbus-daemon at-spi2-core python3-pyatspi
   fonts-liberation fonts-dejavu-core

@@ -138,6 +138,9 @@ private slots:
         const QImage image = readPictureFile(path, &error);
         QCOMPARE(image.size(), readable ? QSize(8, 8) : QSize(0, 0));
         QCOMPARE(error.isEmpty(), readable);
+        // A refusal names the file and why.
+        if (!readable)
+            QCOMPARE(error, QStringLiteral("Cannot read picture \"hand.bmp\": the bitmap is shorter than its header says"));
     }
 
     // What is in the way is named for what it is, and a FIFO does not block.
