@@ -29,6 +29,7 @@
 #include <QScopeGuard>
 #include <QScreen>
 #include <QThread>
+#include <QTimer>
 
 TfMain* fMain = nullptr;
 
@@ -401,14 +402,18 @@ QString TfMain::waitForScreenPicture()
     const int waitMs = Services::Screen().CaptureWaitMs();
     QElapsedTimer waited;
     waited.start();
+    // The picture comes as an event (a reply of the display server or of the
+    // desktop's portal): the wait wakes for it at once, and looks again at
+    // least this often.
+    QTimer look;
+    look.start(PasteLookMs);
     while (!Services::Clipboard().HasPicture()) {
         const QString failure = Services::Keyboard().CaptureFailure();
         if (!failure.isEmpty())
             return failure;
         if (waited.elapsed() >= waitMs)
             return QString();
-        Application->ProcessMessages();
-        QThread::msleep(PasteLookMs);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     return QString();
 }

@@ -17,9 +17,11 @@ QImage decodeScreenshot(const QByteArray& bytes, QString* error)
             *error = reader.errorString();
         return QImage();
     }
-    // A screenshot has no holes: whatever alpha the file carries is dropped.
+    // A screenshot has no holes: whatever alpha the file carries is dropped,
+    // in place where it can be (a fresh full-screen buffer costs more).
     picture.setDevicePixelRatio(1);
-    return picture.convertToFormat(QImage::Format_RGB32);
+    picture.convertTo(QImage::Format_RGB32);
+    return picture;
 }
 
 QImage readScreenshotFile(const QString& path, QString* error)
