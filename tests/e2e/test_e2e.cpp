@@ -5,6 +5,7 @@
 #include "IniFile.h"
 #include "Picture.h"
 #include "Services.h"
+#include "Sway.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -33,6 +34,11 @@ constexpr DesktopRow Desktops[] = {
     {"mutter", 1280, 800, 1, "mutter", 1},
     {"hidpi", 2560, 1600, 1, "", 2},
     {"two-monitors", 3840, 1080, 2, "", 1},
+    // Headless sway with XWayland: one output, or a second at scale 2 beside
+    // it; the last without the Screenshot portal.
+    {"sway", 1920, 1080, 1, "sway", 1},
+    {"sway-two-outputs", 2880, 1080, 2, "sway", 1},
+    {"sway-no-portal", 1920, 1080, 1, "sway-without-portal", 1},
 };
 const DesktopRow* Row = &Desktops[0];
 
@@ -176,7 +182,11 @@ class TestEndToEnd : public QObject {
     }
 
 private slots:
-    void init() { showBackdrop(knownPicture(ScreenW, ScreenH)); }
+    void init()
+    {
+        if (!onWayland()) // there the session shows a known background itself
+            showBackdrop(knownPicture(ScreenW, ScreenH));
+    }
     void cleanup() { backdrop.reset(); }
 
     void barStartsCompactAndQuitWritesTheSettings()
@@ -536,19 +546,24 @@ private slots:
     void firstMinuteOnThisDesktop()
     {
         const int scale = Row->scale;
+        // sway puts the program's windows where it likes: there the rows
+        // find them and leave their places to the X11 rows.
+        const bool placed = !onWayland();
         Program p;
         p.scale = scale;
         QVERIFY(!p.start().isEmpty());
         const QRect area = workArea();
         const QRect compact = frameGeometry(p.bar);
-        QCOMPARE(compact, QRect(QPoint(10 * scale, qMax(5 * scale, area.top())), QSize(318, 86) * scale));
+        if (placed)
+            QCOMPARE(compact, QRect(QPoint(10 * scale, qMax(5 * scale, area.top())), QSize(318, 86) * scale));
 
         click(p.onBar(152, 20)); // "Tool Bar"
         pause(500);
         const QRect bar = windowGeometry(p.bar);
         // Along the bottom of the monitor the bar is on, clear of panels.
         const QRect monitor = QGuiApplication::screenAt(compact.center())->geometry();
-        QCOMPARE(bar, QRect(monitor.left(), area.intersected(monitor).bottom() + 1 - 43 * scale, monitor.width(), 43 * scale));
+        if (placed)
+            QCOMPARE(bar, QRect(monitor.left(), area.intersected(monitor).bottom() + 1 - 43 * scale, monitor.width(), 43 * scale));
         const auto onFullBar = [&](int x, int y) { return bar.topLeft() + QPoint(x, y) * scale; };
         // Opens a floating window with a button of the full bar; where it lies, or nothing.
         const auto openFromBar = [&](int x, const QString& title, int settleMs) {
@@ -562,7 +577,8 @@ private slots:
         QVERIFY(!setupWindow.isEmpty());
         pause(500);
         const QRect setup = frameGeometry(setupWindow);
-        QCOMPARE(setup.topLeft(), QPoint(369, 93) * scale);
+        if (placed)
+            QCOMPARE(setup.topLeft(), QPoint(369, 93) * scale);
 
         const QImage before = grabScreen();
         click(onFullBar(49, 20)); // "Capture"
@@ -570,7 +586,7 @@ private slots:
         const QString surface = findWindow(QStringLiteral("fViewer"));
         QVERIFY(!surface.isEmpty());
         QCOMPARE(windowGeometry(surface), QRect(0, 0, Row->width, Row->height));
-        if (*Row->desktop)
+        if (*Row->desktop && placed)
             QCOMPARE(taskListEntries(), QStringList{"Screen Quillet"});
 
         // The whole desktop at full resolution, without any window of the
