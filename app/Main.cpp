@@ -32,10 +32,9 @@ TfMain* fMain = nullptr;
 
 namespace {
 
-// How long a paste waits for the Print Screen picture to reach the
-// clipboard, and how often it looks; past the bound it fails as three failed
-// attempts would.
-constexpr int PasteWaitMs = 3000;
+// How often a paste looks for the Print Screen picture on the clipboard; the
+// screen service bounds how long it waits, and past that it fails as three
+// failed attempts would.
 constexpr int PasteLookMs = 10;
 
 } // namespace
@@ -352,15 +351,20 @@ void TfMain::SetBackColor(TColor color) { ManyShape1->SetBackColor(color); }
 
 void TfMain::simulatePrintScreen() { Services::Keyboard().KeyDown(VK_SNAPSHOT); }
 
+void TfMain::showCaptureRemoved()
+{
+    btnSnapShot->SetCaption(QStringLiteral("Capture"));
+    btnSnapShot->SetFontColor(clMaroon);
+    SetBackColor(clBlue);
+    fSetup->btnSave->SetEnabled(false);
+}
+
 void TfMain::btnSnapShotClick(QObject*)
 {
     screenSave_.Wait();
     if (btnSnapShot->Caption() != QStringLiteral("Capture")) {
         fViewer->Hide();
-        btnSnapShot->SetCaption(QStringLiteral("Capture"));
-        btnSnapShot->SetFontColor(clMaroon);
-        SetBackColor(clBlue);
-        fSetup->btnSave->SetEnabled(false);
+        showCaptureRemoved();
         SetStayOnTop(true);
         return;
     }
@@ -372,6 +376,12 @@ void TfMain::btnSnapShotClick(QObject*)
     Application->ProcessMessages();
     simulatePrintScreen();
     const bool pasted = PasteScreen();
+    // A first capture that failed has nothing to show: nothing passes for a
+    // snapshot, and the bar is ready to try again.
+    if (!pasted && fViewer->Image1->Picture.Empty()) {
+        showCaptureRemoved();
+        return;
+    }
     SetBackColor(clMaroon);
     fSetup->btnSave->SetEnabled(true);
     Application->ProcessMessages();
@@ -383,41 +393,66 @@ void TfMain::btnSnapShotClick(QObject*)
                           [](const QString& error) { Application->ShowException(EFCreateError(error)); });
 }
 
-bool TfMain::PasteScreen()
+QString TfMain::waitForScreenPicture()
 {
-    Application->ProcessMessages();
-    bool goodtogo = false;
-    int counter = 0;
+    const int waitMs = Services::Screen().CaptureWaitMs();
     QElapsedTimer waited;
     waited.start();
-    while (counter < 3) {
-        if (Services::Clipboard().HasPicture()) {
-            const QImage picture = Services::Clipboard().Picture();
-            if (!picture.isNull()) {
-                fViewer->Image1->Picture.Assign(picture);
-                goodtogo = true;
-                counter = 10;
-            } else {
-                Application->ProcessMessages();
-                ++counter;
-            }
-        } else if (waited.elapsed() >= PasteWaitMs) {
-            break;
-        } else {
-            Application->ProcessMessages();
-            QThread::msleep(PasteLookMs);
-        }
+    while (!Services::Clipboard().HasPicture()) {
+        const QString failure = Services::Keyboard().CaptureFailure();
+        if (!failure.isEmpty())
+            return failure;
+        if (waited.elapsed() >= waitMs)
+            return QString();
+        Application->ProcessMessages();
+        QThread::msleep(PasteLookMs);
     }
-    if (!goodtogo)
-        Services::Messages().Show(this, MessageRequest{QStringLiteral("Saving screen to the clipboard has failed."),
-                                                       QStringLiteral("Error: Clipboard failure"), MsgButtons::OK,
-                                                       MsgIcon::None});
-    fViewer->Show();
+    return QString();
+}
+
+bool TfMain::pasteFromClipboard()
+{
+    // A picture that cannot be read is tried again, three times in all.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const QImage picture = Services::Clipboard().Picture();
+        if (!picture.isNull()) {
+            fViewer->Image1->Picture.Assign(picture);
+            return true;
+        }
+        Application->ProcessMessages();
+    }
+    return false;
+}
+
+void TfMain::reportPasteFailure(const QString& cause)
+{
+    QString text = QStringLiteral("Saving screen to the clipboard has failed.");
+    if (!cause.isEmpty())
+        text += QStringLiteral("\n\n") + cause;
+    Services::Messages().Show(this, MessageRequest{text, QStringLiteral("Error: Clipboard failure"), MsgButtons::OK,
+                                                   MsgIcon::None});
+}
+
+void TfMain::showSurfaceAndBar()
+{
+    // An empty surface would cover the screen with nothing.
+    if (!fViewer->Image1->Picture.Empty())
+        fViewer->Show();
     Show();
     Application->ShowWindows(hiddenForCapture_);
     hiddenForCapture_.clear();
     // The bar stays above the surface, with or without a window manager.
     raise();
+}
+
+bool TfMain::PasteScreen()
+{
+    Application->ProcessMessages();
+    const QString cause = waitForScreenPicture();
+    const bool goodtogo = Services::Clipboard().HasPicture() && pasteFromClipboard();
+    if (!goodtogo)
+        reportPasteFailure(cause);
+    showSurfaceAndBar();
     return goodtogo;
 }
 

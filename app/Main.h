@@ -150,6 +150,15 @@ private:
     void chooseTextTool();
     void linkHelpButtons();
     void simulatePrintScreen();
+    // The steps of a paste: wait for the picture (or learn why none comes),
+    // copy it into the surface, tell the user when it failed, and put the
+    // surface and the bar back on the screen.
+    QString waitForScreenPicture();
+    bool pasteFromClipboard();
+    void reportPasteFailure(const QString& cause);
+    void showSurfaceAndBar();
+    // The bar as it is with no capture on the screen.
+    void showCaptureRemoved();
     void watchMarks();
 
     // setup.ini, read at the first show and written at the end (BarSettings.cpp).

@@ -2,6 +2,7 @@
 #include "Application.h"
 #include "Exceptions.h"
 #include "Main.h"
+#include "Session.h"
 #include "Stamp.h"
 #include "Stamp2.h"
 #include "Utillity.h"
@@ -73,6 +74,7 @@ private:
 
 int main(int argc, char** argv)
 {
+    Session::PreferX11OnWayland();
     GuardedApplication app(argc, argv);
     // The program ends by its Quit button or the bar's close box only: the
     // bar hides itself while a capture is taken.

@@ -135,3 +135,16 @@ bool Desktop::PlainPixels()
                 return v.data->red_mask == 0xFF0000 && v.data->green_mask == 0xFF00 && v.data->blue_mask == 0xFF;
     return false;
 }
+
+bool Desktop::IsXWayland()
+{
+    xcb_connection_t* c = connection();
+    if (!c)
+        return false;
+    static const char name[] = "XWAYLAND";
+    xcb_query_extension_reply_t* reply =
+        xcb_query_extension_reply(c, xcb_query_extension(c, uint16_t(strlen(name)), name), nullptr);
+    const bool present = reply && reply->present;
+    free(reply);
+    return present;
+}

@@ -24,4 +24,7 @@ xcb_connection_t* Connection();
 // Whether the display keeps the pixels of its windows as 32-bit BGRX words,
 // byte for byte as an RGB32 bitmap holds them.
 bool PlainPixels();
+// Whether the X server is the X11 side of a Wayland desktop, which gives no
+// pixels of the screen to its clients.
+bool IsXWayland();
 } // namespace Desktop

@@ -1,12 +1,17 @@
 #include "Services.h"
 
 #include "Desktop.h"
+#include "OwnWindows.h"
+#include "PortalScreenshot.h"
+#include "ScreenshotFile.h"
+#include "Session.h"
 
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
 #include <QColorDialog>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QGuiApplication>
@@ -350,6 +355,20 @@ private:
     bool shmUsable_ = false;
 };
 
+// How long the desktop's screenshot portal may take to answer.
+constexpr int PortalWaitMs = 5000;
+
+bool allBlack(const QImage& image)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const quint32*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if ((row[x] & 0xFFFFFFu) != 0)
+                return false;
+    }
+    return true;
+}
+
 class RealScreen : public ScreenService {
 public:
     // The whole desktop, every monitor, in device pixels.
@@ -365,14 +384,76 @@ public:
     {
         if (rect.isEmpty())
             return QImage();
+        if (Session::IsWayland())
+            return grabOnWayland(rect);
+        return x11() ? x11()->grab(rect) : grabThroughQt(rect);
+    }
+
+    void GrabDesktop(Captured done) override
+    {
+        if (Session::IsWayland()) {
+            askPortal([done](const QImage& picture, const QString& failure) { done(picture, failure); });
+            return;
+        }
+        QTimer::singleShot(0, qApp, [this, done] {
+            const QImage screen = Grab(QRect(QPoint(0, 0), Size()));
+            done(screen, screen.isNull() ? refusedGrab() : QString());
+        });
+    }
+
+    int CaptureWaitMs() override { return Session::IsWayland() ? PortalWaitMs + 1000 : 3000; }
+
+private:
+    X11Grabber* x11()
+    {
         if (!triedX11_) {
             triedX11_ = true;
             x11_ = X11Grabber::open();
         }
-        return x11_ ? x11_->grab(rect) : grabThroughQt(rect);
+        return x11_.get();
     }
 
-private:
+    static QString refusedGrab()
+    {
+        if (Desktop::IsXWayland())
+            return QStringLiteral("This is the X11 side (XWayland) of a Wayland desktop, which shows X11 programs no "
+                                  "pixels of the screen. Start the program from within the Wayland session "
+                                  "(WAYLAND_DISPLAY set), so that it asks the desktop's screenshot portal.");
+        return QStringLiteral("The X server refused to give the pixels of the screen.");
+    }
+
+    // The whole desktop from the portal, at the desktop's size in device pixels.
+    void askPortal(const Captured& done)
+    {
+        auto* portal = new PortalScreenshot(qApp);
+        const QSize desktop = Size();
+        portal->Request([portal, done, desktop](const QImage& picture, const QString& failure) {
+            portal->deleteLater();
+            done(fitToDesktop(picture, desktop), failure);
+        }, PortalWaitMs);
+    }
+
+    // Where only the program's windows lie, what they show; elsewhere the
+    // portal's picture of the whole desktop, waited for.
+    QImage grabOnWayland(const QRect& rect)
+    {
+        bool covered = false;
+        const QImage own = composeOwnWindows(rect, &covered);
+        if (covered)
+            return own;
+        QImage whole;
+        bool answered = false;
+        QEventLoop wait;
+        askPortal([&](const QImage& picture, const QString&) {
+            whole = picture;
+            answered = true;
+            wait.quit();
+        });
+        if (!answered)
+            wait.exec(QEventLoop::ExcludeUserInputEvents);
+        return whole.isNull() ? QImage() : whole.copy(rect);
+    }
+
     // Other platforms, and X servers with pixels of another layout.
     static QImage grabThroughQt(const QRect& rect)
     {
@@ -406,12 +487,32 @@ public:
         // cannot take the old one; the picture arrives a little later, as the
         // real key's would.
         Services::Clipboard().Clear();
-        QTimer::singleShot(0, qApp, [] {
-            const QImage screen = Services::Screen().Grab(QRect(QPoint(0, 0), Services::Screen().Size()));
-            if (!screen.isNull())
+        last_->failure.clear();
+        const int press = ++last_->press;
+        Services::Screen().GrabDesktop([last = last_, press](const QImage& screen, const QString& failure) {
+            if (press != last->press)
+                return; // a later press takes over
+            if (screen.isNull())
+                last->failure = failure.isEmpty() ? QStringLiteral("The screen could not be read.") : failure;
+            else if (Desktop::IsXWayland() && !Session::IsWayland() && allBlack(screen))
+                last->failure = QStringLiteral("The screen came back all black from XWayland, the X11 side of a "
+                                               "Wayland desktop, which shows X11 programs no pixels of the screen. "
+                                               "Start the program from within the Wayland session (WAYLAND_DISPLAY "
+                                               "set), so that it asks the desktop's screenshot portal.");
+            else
                 Services::Clipboard().SetPicture(screen);
         });
     }
+
+    QString CaptureFailure() override { return last_->failure; }
+
+private:
+    // The last press's outcome; a grab may end after this service is gone.
+    struct Press {
+        int press = 0;
+        QString failure;
+    };
+    std::shared_ptr<Press> last_ = std::make_shared<Press>();
 };
 
 class RealShell : public ShellService {
@@ -496,6 +597,14 @@ Interface& slot(std::unique_ptr<Interface>* replacement = nullptr)
 }
 
 } // namespace
+
+void ScreenService::GrabDesktop(Captured done)
+{
+    QTimer::singleShot(0, qApp, [done] {
+        ScreenService& screen = Services::Screen();
+        done(screen.Grab(QRect(QPoint(0, 0), screen.Size())), QString());
+    });
+}
 
 namespace Services {
 MessageService& Messages() { return slot<MessageService, RealMessages>(); }

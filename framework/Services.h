@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QRect>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -54,6 +55,15 @@ public:
     // A copy of that rectangle of the real screen; a null image when the
     // desktop refuses the grab.
     virtual QImage Grab(const QRect& rect) = 0;
+
+    // The picture, or a null one and why there is none, said for the user
+    // (empty where nothing more is known).
+    using Captured = std::function<void(const QImage& picture, const QString& failure)>;
+    // Takes the whole desktop, every monitor, without waiting for it: `done`
+    // runs later, from the event loop.
+    virtual void GrabDesktop(Captured done);
+    // How long taking the whole desktop may take before it counts as failed.
+    virtual int CaptureWaitMs() { return 3000; }
 };
 
 // The Print Screen key: a key-down makes the platform put a picture of the
@@ -62,6 +72,9 @@ class KeyboardService {
 public:
     virtual ~KeyboardService() = default;
     virtual void KeyDown(int virtualKey) = 0;
+    // Why the last Print Screen put no picture on the clipboard, said for the
+    // user; empty while the picture is on its way, or came.
+    virtual QString CaptureFailure() { return QString(); }
 };
 constexpr int VK_SNAPSHOT = 44;
 

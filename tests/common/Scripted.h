@@ -52,7 +52,9 @@ class ScriptedKeyboard : public KeyboardService {
 public:
     QList<int> keys;
     bool delivers = true;
+    QString failure; // what a press that delivers nothing says of it
     void KeyDown(int virtualKey) override;
+    QString CaptureFailure() override { return delivers ? QString() : failure; }
 };
 
 struct ShellCall {

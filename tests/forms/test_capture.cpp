@@ -127,6 +127,32 @@ private slots:
         QVERIFY(!QFile::exists(forms.path("Screen.bmp")));
     }
 
+    // A capture the desktop refuses says why at once, and shows and keeps
+    // nothing; the next one works as ever.
+    void aRefusedFirstCaptureSaysWhyAndLeavesNothingOnTheScreen()
+    {
+        Forms forms;
+        forms.start();
+        forms.services->keyboard->delivers = false;
+        forms.services->keyboard->failure = QStringLiteral("The desktop refused the screenshot.");
+        QElapsedTimer clock;
+        clock.start();
+        capture();
+        QVERIFY(clock.elapsed() < 1000); // no wait for a picture that will not come
+        QCOMPARE(forms.messages(),
+                 QStringList({"Saving screen to the clipboard has failed.\n\nThe desktop refused the screenshot."}));
+        QVERIFY(!fViewer->isVisible());
+        QVERIFY(fMain->isVisible());
+        QCOMPARE(fMain->btnSnapShot->Caption(), QStringLiteral("Capture"));
+        QCOMPARE(fMain->ManyShape1->BackColor(), clBlue);
+        QVERIFY(!fSetup->btnSave->isEnabled());
+        QVERIFY(!QFile::exists(forms.path("Screen.bmp")));
+        forms.services->keyboard->delivers = true;
+        capture();
+        QVERIFY(fViewer->isVisible());
+        QCOMPARE(fViewer->Image1->Picture.Bitmap(), screenPicture());
+    }
+
     void clearReloadsALargeSnapshotOrPastesASmallOne()
     {
         for (int size : {900000, 900001}) {
