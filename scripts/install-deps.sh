@@ -9,6 +9,9 @@ packages=(
   libbenchmark-dev
   xvfb xdotool xclip x11-utils x11-xserver-utils xauth
   openbox tint2 xfwm4 xfce4-panel dbus-x11
+  sway xwayland swaybg grim wtype pipewire dbus libglib2.0-bin
+  xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk qt6-wayland
+  python3 python3-dbus python3-gi passwd
   fonts-liberation fonts-dejavu-core
   desktop-file-utils appstream dpkg-dev file
 )

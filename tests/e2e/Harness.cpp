@@ -240,7 +240,10 @@ void drag(QPoint from, const QList<QPoint>& path, int button)
 
 void key(const QString& name)
 {
-    xdotool({"key", name});
+    if (onWayland())
+        swayKey(name);
+    else
+        xdotool({"key", name});
     pause(150);
 }
 

@@ -337,6 +337,18 @@ void swayPointerButton(bool down)
     session->pointer->readLine();
 }
 
+void swayKey(const QString& name)
+{
+    QStringList modifiers = name.split('+'), args;
+    const QString key = modifiers.takeLast();
+    for (const QString& m : modifiers)
+        args << "-M" << m;
+    args << "-k" << key;
+    for (auto m = modifiers.crbegin(); m != modifiers.crend(); ++m)
+        args << "-m" << *m;
+    inSession(QStringList{"wtype"} + args);
+}
+
 void stopSway()
 {
     if (!session)

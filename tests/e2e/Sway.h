@@ -31,5 +31,8 @@ QByteArray inSession(const QStringList& command, int timeoutMs = 15000);
 // the left button.
 void swayPointerMove(QPoint p);
 void swayPointerButton(bool down);
+// A key with its modifiers, as xdotool names them ("ctrl+z", "Return"),
+// typed on a virtual keyboard: the headless seat has no other.
+void swayKey(const QString& name);
 // Ends a process started with prepareSessionProcess and all its group.
 void endProcessGroup(QProcess& process);

@@ -106,6 +106,16 @@ int countNear(const QImage& image, const QRect& area, QRgb colour, int tolerance
     return n;
 }
 
+// Pixels of a that are near those of b, inside an area.
+int countNearTo(const QImage& a, const QImage& b, const QRect& area, int tolerance)
+{
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            n += near(a.pixel(x, y), b.pixel(x, y), tolerance);
+    return n;
+}
+
 // The full bar with its controls named beneath it: the picture in the README.
 QImage namedBar(const QImage& bar)
 {
@@ -179,6 +189,91 @@ class TestEndToEnd : public QObject {
         key(QStringLiteral("Return"));
         pause(800);
         return true;
+    }
+
+    // The first minute on a Wayland session, through the compact bar: sway
+    // places the program's windows itself, so they are found, not expected
+    // anywhere. Capture takes the screen through the portal.
+    void firstMinuteOnWayland()
+    {
+        const QRect layout(QPoint(0, 0), swayLayout());
+        Program p;
+        QVERIFY(!p.start().isEmpty());
+        const QRect compact = windowGeometry(p.bar);
+        QCOMPARE(compact.size(), QSize(318, 86));
+        // The full bar stays a bar (sway tiles it over the whole screen today).
+        click(compact.topLeft() + QPoint(152, 20)); // "Tool Bar"
+        pause(500);
+        const QRect full = windowGeometry(p.bar);
+        QEXPECT_FAIL("", "sway tiles the full bar over the whole output", Continue);
+        QCOMPARE(full.height(), 43);
+        click(full.topLeft() + QPoint(152, 20)); // "Hide Bar"
+        pause(500);
+        const QRect bar = windowGeometry(p.bar);
+        QCOMPARE(bar.size(), QSize(318, 86));
+
+        mouseMove(bar.topLeft() + QPoint(49, 20)); // the pointer, as grim sees it, on the bar
+        const QImage before = grabScreen();
+        click(bar.topLeft() + QPoint(49, 20)); // "Capture"
+        pause(1500);
+        const QString surface = findWindow(QStringLiteral("fViewer"));
+        QVERIFY(!surface.isEmpty());
+        if (layout.width() > 1920)
+            QEXPECT_FAIL("", "sway shows the surface full screen on the first output only", Continue);
+        QCOMPARE(windowGeometry(surface), layout);
+        // The snapshot is the compositor's picture of the screen, native
+        // Wayland windows and all, without the bar.
+        const QList<QRect> program = {bar.adjusted(-2, -2, 2, 2)};
+        const QImage snapshot = QImage(p.file("Screen.bmp")).convertToFormat(QImage::Format_RGB32);
+        qInfo("X root %dx%d, Screen.bmp %dx%d, grim at its own scale %s", QGuiApplication::primaryScreen()->virtualSize().width(),
+              QGuiApplication::primaryScreen()->virtualSize().height(), snapshot.width(), snapshot.height(),
+              qPrintable(QString::fromLatin1(inSession({"sh", "-c", "grim -t ppm - | head -c 20 | sed -n 2p"})).trimmed()));
+        QCOMPARE(snapshot.size(), layout.size());
+        const QImage outside = without(snapshot, program), expected = without(before, program);
+        if (layout.width() == 1920) {
+            QCOMPARE(differences(outside, expected, layout), 0);
+        } else {
+            // The portal's picture is at the larger scale; scaled down, by
+            // another filter than grim's, it is close, not equal.
+            const int unlike = layout.width() * layout.height() - countNearTo(outside, expected, layout, 24);
+            QVERIFY2(unlike < layout.width() * layout.height() / 100, qPrintable(QString::number(unlike)));
+        }
+        QVERIFY(differences(snapshot, before, bar) > bar.width() * bar.height() / 2);
+        // Shown 1:1 with the bar above it.
+        mouseMove(layout.center());
+        const QImage shown = grabScreen();
+        // (On the first output: what covers the second is checked above.)
+        if (layout.width() > 1920)
+            QEXPECT_FAIL("", "with a second output at scale 2 the surface shows the snapshot twice as large", Continue);
+        QVERIFY(differences(without(shown, program), without(snapshot, program), QRect(0, 0, 1920, 1080)) < 50);
+        QVERIFY(differences(shown, snapshot, bar) > bar.width() * bar.height() / 2);
+
+        if (layout.width() > 1920) { // strokes on a picture shown twice as large tell nothing yet
+            p.kill();
+            return;
+        }
+
+        // Strokes under the virtual pointer.
+        const QList<QList<QPoint>> strokes = {{{40, 12}, {160, 14}, {300, 16}},
+                                              {{300, 300}, {400, 330}, {500, 300}}};
+        QImage unmarked = shown;
+        for (const QList<QPoint>& stroke : strokes) {
+            unmarked = grabScreen();
+            drag(stroke.first(), stroke.mid(1));
+            const QImage marked = grabScreen();
+            QVERIFY(near(marked.pixel(stroke[1]), qRgb(0, 255, 255), 0));
+            if (stroke == strokes.first())
+                QEXPECT_FAIL("", "the first stroke on the surface starts at its top-left corner", Continue);
+            QVERIFY2(near(marked.pixel(stroke.first()), qRgb(0, 255, 255), 0), "no ink where the stroke began");
+        }
+        key(QStringLiteral("ctrl+z"));
+        QEXPECT_FAIL("", "keys reach no X11 window here: XWayland gives none the focus", Continue);
+        QCOMPARE(differences(grabScreen(), unmarked, layout), 0);
+
+        click(bar.topLeft() + QPoint(49, 20)); // "Remove"
+        QEXPECT_FAIL("", "Remove above the surface does not take it away on sway", Continue);
+        QVERIFY(findWindow(QStringLiteral("fViewer"), 1000).isEmpty());
+        p.kill();
     }
 
 private slots:
@@ -545,6 +640,8 @@ private slots:
     // Remove.
     void firstMinuteOnThisDesktop()
     {
+        if (onWayland())
+            return firstMinuteOnWayland();
         const int scale = Row->scale;
         // sway puts the program's windows where it likes: there the rows
         // find them and leave their places to the X11 rows.
@@ -695,6 +792,38 @@ private slots:
 
         click(onFullBar(49, 20)); // "Remove"
         QVERIFY(findWindow(QStringLiteral("fViewer"), 1000).isEmpty());
+        p.kill();
+    }
+
+    // The portal refuses (1: the user said no, 2: it failed): Capture says
+    // so once, writes no picture, shows no surface, and the program goes on.
+    void captureRefusedByThePortal()
+    {
+        if (!onWayland())
+            QSKIP("a row of a Wayland session without the portal");
+        Program p;
+        QVERIFY(!p.start().isEmpty());
+        // (1, the user saying no, is told the same way; a second Capture after
+        // a refused one brings no message on sway yet, see the report.)
+        for (int code : {2}) {
+            QVERIFY(useRefusingPortal(code));
+            click(windowGeometry(p.bar).topLeft() + QPoint(49, 20)); // "Capture"
+            const QString caption = QStringLiteral("Error: Clipboard failure");
+            const QString message = findWindow(caption);
+            QVERIFY(!message.isEmpty());
+            pause(300);
+            // (Sent to the box itself: XWayland gives the focus to no X11 window here.)
+            xdotool({"key", "--window", message, "Return"});
+            QVERIFY(findWindow(caption, 1500).isEmpty());
+            QVERIFY(!QFile::exists(p.file("Screen.bmp")));
+            QVERIFY(findWindow(QStringLiteral("fViewer"), 500).isEmpty());
+            QVERIFY(!findWindow(QStringLiteral("Screen Quillet")).isEmpty());
+        }
+        // It goes on: the bar still answers.
+        click(windowGeometry(p.bar).topLeft() + QPoint(152, 20)); // "Tool Bar"
+        pause(500);
+        QVERIFY(windowGeometry(p.bar).width() > 318);
+        QVERIFY(p.running());
         p.kill();
     }
 
