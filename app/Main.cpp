@@ -1,6 +1,7 @@
 #include "Main.h"
 
 #include "Application.h"
+#include "CompositorPlacement.h"
 #include "Exceptions.h"
 #include "FileIO.h"
 #include "Folders.h"
@@ -442,7 +443,7 @@ void TfMain::showSurfaceAndBar()
     Application->ShowWindows(hiddenForCapture_);
     hiddenForCapture_.clear();
     // The bar stays above the surface, with or without a window manager.
-    raise();
+    BringToFront();
 }
 
 bool TfMain::PasteScreen()
@@ -545,6 +546,7 @@ void TfMain::btnText2Click(QObject*)
     const QRect screen = DesktopBounds();
     const QSize label = fStamp2->lText->size();
     fStamp2->move(screen.width() / 2 - label.width() / 2, screen.height() / 2 - label.height() / 2);
+    CompositorPlacement::Place(fStamp2, fStamp2->pos());
     fStamp2->resize(label);
     fStamp2->Shape1->resize(label);
     fStamp2->lText->Show();
@@ -562,6 +564,7 @@ void TfMain::sbtnIconClick(QObject*)
     fStamp->OffsetXY = fViewer->OffsetXY;
     const QRect screen = DesktopBounds();
     fStamp->move(screen.width() / 2 - fStamp->width() / 2, screen.height() / 2 - fStamp->height() / 2);
+    CompositorPlacement::Place(fStamp, fStamp->pos());
     SetBackColor(clSilver);
     fStamp->ShowModal();
     fViewer->History().Commit(); // the stamp is one mark

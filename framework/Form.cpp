@@ -1,6 +1,7 @@
 #include "Form.h"
 
 #include "Application.h"
+#include "CompositorPlacement.h"
 #include "Desktop.h"
 
 #include <QApplication>
@@ -120,6 +121,7 @@ void TForm::placeOuterBounds()
     // it believes in, which may be stale or not known yet.
     setGeometry(outerBounds_.marginsRemoved(placedFrame_));
     fixSize();
+    CompositorPlacement::Place(this, outerBounds_.topLeft());
 }
 
 void TForm::followFrame()
@@ -153,6 +155,13 @@ void TForm::SetDesignBounds(int left, int top, int clientWidth, int clientHeight
     resize(clientWidth, clientHeight);
     move(left, top);
     fixSize();
+    CompositorPlacement::Place(this, QPoint(left, top));
+}
+
+void TForm::BringToFront()
+{
+    raise();
+    CompositorPlacement::Raise(this);
 }
 
 void TForm::SetCoversDesktop(bool covers)
@@ -232,7 +241,7 @@ void raiseStayOnTopForms()
     for (QWidget* w : QApplication::topLevelWidgets()) {
         auto* form = dynamic_cast<TForm*>(w);
         if (form && form->StayOnTop() && form->isVisible())
-            form->raise();
+            form->BringToFront();
     }
 }
 
@@ -265,13 +274,14 @@ void TForm::settleWithWindowManager()
     if (coversDesktop_) {
         coveringForm = this;
         Desktop::CoverAllMonitors(this);
+        CompositorPlacement::CoverAllOutputs(this);
         for (TForm* form : visibleStayOnTopForms()) {
             Desktop::SetTransientFor(form, this);
-            form->raise();
+            form->BringToFront();
         }
     } else if (stayOnTop_ && coveringForm && coveringForm->isVisible()) {
         Desktop::SetTransientFor(this, coveringForm);
-        raise();
+        BringToFront();
     }
 }
 

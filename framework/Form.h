@@ -66,6 +66,8 @@ public:
     // A borderless window over the whole desktop, panels included; the
     // stay-on-top forms stay above it while it is up.
     bool CoversDesktop() const { return coversDesktop_; }
+    // Above the program's other windows, on every desktop.
+    void BringToFront();
     void SetCoversDesktop(bool covers);
 
     // Runs a modal loop until the form is hidden or closed.

@@ -1,7 +1,9 @@
 #include "bmshapedform.h"
 
+#include "CompositorPlacement.h"
 #include "Exceptions.h"
 #include "Form.h"
+#include "Session.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -211,7 +213,18 @@ TBMShapedForm::TBMShapedForm(QWidget* parent)
 {
     checkPlacement(parent);
     AlignClient();
+    seeThroughOutside(parent);
     Picture.AddChangeListener([this] { PictureUpdate(this); });
+}
+
+void TBMShapedForm::seeThroughOutside(QWidget* form)
+{
+    // A Wayland desktop shows X11 windows whole, whatever their shape: the
+    // form is cut to its outline by being clear outside it instead.
+    if (!form || !Session::IsWayland())
+        return;
+    form->setAttribute(Qt::WA_TranslucentBackground);
+    form->setAutoFillBackground(false);
 }
 
 void TBMShapedForm::checkPlacement(QWidget* parent) const
@@ -235,6 +248,7 @@ void TBMShapedForm::SetParent(QWidget* parent)
         show();
     AlignClient();
     checkPlacement(parent);
+    seeThroughOutside(parent);
     PictureUpdate(this);
 }
 
@@ -368,11 +382,22 @@ void TBMShapedForm::paintEvent(QPaintEvent* event)
 {
     if (!Picture.Empty() && keepSizingExclusive())
         resampleLater();
-    if (!shown_.isNull() && shown_.devicePixelRatio() == devicePixelRatioF()) {
+    if (!shown_.isNull() && shown_.devicePixelRatio() == devicePixelRatioF())
         QPainter(this).drawImage(QPoint(0, 0), shown_);
+    else
+        TImage::paintEvent(event);
+    clearOutsideOutline();
+}
+
+void TBMShapedForm::clearOutsideOutline()
+{
+    const QWidget* form = parentWidget();
+    if (!form || !form->testAttribute(Qt::WA_TranslucentBackground) || form->mask().isEmpty())
         return;
-    }
-    TImage::paintEvent(event);
+    QPainter p(this);
+    p.setCompositionMode(QPainter::CompositionMode_Clear);
+    p.setClipRegion(QRegion(rect()).subtracted(form->mask().translated(-pos())));
+    p.fillRect(rect(), Qt::transparent);
 }
 
 void TBMShapedForm::mousePressEvent(QMouseEvent* event)
@@ -396,8 +421,10 @@ void TBMShapedForm::mouseMoveEvent(QMouseEvent* event)
 void TBMShapedForm::dragParent(int x, int y)
 {
     // The control moves with the form, so the grabbed point stays under the pointer.
-    if (QWidget* form = parentWidget())
+    if (QWidget* form = parentWidget()) {
         form->move(form->pos() + QPoint(x - FMoveX, y - FMoveY));
+        CompositorPlacement::Place(form, form->pos());
+    }
 }
 
 void TBMShapedForm::mouseReleaseEvent(QMouseEvent* event)

@@ -72,6 +72,8 @@ protected:
 
 private:
     void checkPlacement(QWidget* parent) const;
+    static void seeThroughOutside(QWidget* form);
+    void clearOutsideOutline();
     bool keepSizingExclusive();
     void resampleLater();
     void dragParent(int x, int y);

@@ -1,0 +1,209 @@
+#include "CompositorPlacement.h"
+
+#include "Desktop.h"
+
+#include <QByteArray>
+#include <QEvent>
+#include <QApplication>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+// sway's command socket: "i3-ipc", the payload's length and the message type,
+// then the payload; every command gets a reply.
+class SwayCommands {
+public:
+    static SwayCommands* Get()
+    {
+        static SwayCommands* commands = open();
+        return commands;
+    }
+
+    // The reply, or nothing when the socket has gone.
+    QByteArray Run(const QByteArray& command)
+    {
+        QByteArray reply;
+        if (!send(0, command) || !readReply(reply))
+            fd_ = -1;
+        return reply;
+    }
+
+private:
+    static SwayCommands* open()
+    {
+        const QByteArray path = qgetenv("SWAYSOCK");
+        if (path.isEmpty() || !Desktop::Connection() || size_t(path.size()) >= sizeof(sockaddr_un::sun_path))
+            return nullptr;
+        const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address = {};
+        address.sun_family = AF_UNIX;
+        memcpy(address.sun_path, path.constData(), size_t(path.size()));
+        if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+            if (fd >= 0)
+                close(fd);
+            return nullptr;
+        }
+        return new SwayCommands(fd);
+    }
+
+    explicit SwayCommands(int fd) : fd_(fd) {}
+
+    bool send(quint32 type, const QByteArray& payload)
+    {
+        QByteArray message("i3-ipc");
+        const quint32 header[2] = {quint32(payload.size()), type};
+        message.append(reinterpret_cast<const char*>(header), sizeof header).append(payload);
+        return fd_ >= 0 && write(fd_, message.constData(), size_t(message.size())) == message.size();
+    }
+
+    bool readAll(char* into, size_t bytes)
+    {
+        while (bytes > 0) {
+            const ssize_t got = read(fd_, into, bytes);
+            if (got <= 0)
+                return false;
+            into += got;
+            bytes -= size_t(got);
+        }
+        return true;
+    }
+
+    bool readReply(QByteArray& reply)
+    {
+        char header[14];
+        if (!readAll(header, sizeof header))
+            return false;
+        quint32 length = 0;
+        memcpy(&length, header + 6, sizeof length);
+        reply = QByteArray(int(length), '\0');
+        return readAll(reply.data(), length);
+    }
+
+    int fd_;
+};
+
+constexpr char Position[] = "quilletCompositorPosition";
+
+// Sends the window's wanted place whenever it is shown anew, and keeps
+// where it was when it goes. The compositor maps a shown window a moment
+// later and centres it then, so the place is sent again for a while (a
+// command for a window not mapped yet finds nothing, and does nothing).
+class FollowMaps : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* window = qobject_cast<QWidget*>(watched);
+        if (window && event->type() == QEvent::Hide)
+            window->setProperty(Position, window->frameGeometry().topLeft());
+        if (window && event->type() == QEvent::Show)
+            sendFor(window, {0, 30, 100, 300, 800, 1500});
+        return false;
+    }
+
+    // The toolkit's own request for the window's geometry reaches the
+    // compositor after the command, and sway centres the window again on it:
+    // the command follows it.
+    static void sendFor(QWidget* window, std::initializer_list<int> delaysMs)
+    {
+        for (int ms : delaysMs)
+            QTimer::singleShot(ms, window, [window] { send(window, true); });
+    }
+
+    // With `resync` the window is moved a pixel and back: sway then tells the
+    // X server where it put it, which it fails to do when its move crossed
+    // the window's own resize (the X server then has the window elsewhere,
+    // and the pointer's clicks miss it).
+    static void send(QWidget* window, bool resync = false)
+    {
+        SwayCommands* sway = SwayCommands::Get();
+        const QVariant at = window->property(Position);
+        if (!sway || !at.isValid() || !window->testAttribute(Qt::WA_WState_Created))
+            return;
+        const QPoint p = at.toPoint();
+        const QByteArray id = "[id=" + QByteArray::number(window->winId()) + "] ";
+        const QByteArray move = id + "move absolute position " + QByteArray::number(p.x()) + " " + QByteArray::number(p.y());
+        if (resync)
+            sway->Run(id + "move absolute position " + QByteArray::number(p.x()) + " " + QByteArray::number(p.y() + 1));
+        const QByteArray reply = sway->Run(move);
+        // A tiled window cannot be placed: it floats first (which centres it,
+        // so only when it must). A window not mapped yet is found by nothing.
+        if (reply.contains("\"success\": false") && !reply.contains("No matching node")) {
+            sway->Run(id + "floating enable");
+            sway->Run(move);
+        }
+    }
+};
+
+} // namespace
+
+void CompositorPlacement::Place(QWidget* window, QPoint frameTopLeft)
+{
+    if (!window || !SwayCommands::Get())
+        return;
+    static FollowMaps* follower = new FollowMaps;
+    if (!window->property(Position).isValid())
+        window->installEventFilter(follower);
+    window->setProperty(Position, frameTopLeft);
+    if (window->isVisible()) {
+        FollowMaps::send(window);
+        FollowMaps::sendFor(window, {50, 250, 1500});
+    }
+}
+
+namespace {
+// A window shown a moment ago is not mapped yet: the command is sent again
+// for a while.
+void runForShownWindow(QWidget* window, const QByteArray& command)
+{
+    if (!window || !SwayCommands::Get())
+        return;
+    for (int ms : {0, 100, 400}) {
+        QTimer::singleShot(ms, window, [window, command] {
+            if (window->isVisible() && window->testAttribute(Qt::WA_WState_Created))
+                SwayCommands::Get()->Run("[id=" + QByteArray::number(window->winId()) + "] " + command);
+        });
+    }
+}
+} // namespace
+
+// sway lifts an X11 window that is clicked above the others for the X
+// server, though it still shows the stay-on-top ones in front of it: the
+// next click on one of those would reach the full-screen window beneath.
+// After a click in a full-screen window they are lifted again.
+class LiftAfterClicks : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (event->type() != QEvent::MouseButtonRelease || !widget || !widget->window()->isFullScreen())
+            return false;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && !w->isFullScreen() && w->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+                runForShownWindow(w, "focus");
+        return false;
+    }
+};
+
+void CompositorPlacement::Raise(QWidget* window)
+{
+    static const bool watching = [] {
+        if (SwayCommands::Get())
+            qApp->installEventFilter(new LiftAfterClicks);
+        return true;
+    }();
+    Q_UNUSED(watching);
+    runForShownWindow(window, "focus");
+}
+
+void CompositorPlacement::CoverAllOutputs(QWidget* window)
+{
+    if (QGuiApplication::screens().size() > 1)
+        runForShownWindow(window, "fullscreen enable global");
+}
