@@ -14,6 +14,7 @@
 #include <grp.h>
 #include <memory>
 #include <pwd.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -367,6 +368,13 @@ void stopSway()
     }
     session->watchdog->closeWriteChannel(); // it ends what is left
     session->watchdog->waitForFinished(10000);
+    // The document portal mounts its file system in the runtime folder and,
+    // ended, leaves it mounted.
+    const QByteArray documents = QFile::encodeName(session->dir->path() + "/run/doc");
+    if (geteuid() == 0)
+        umount2(documents.constData(), MNT_DETACH);
+    else
+        QProcess::execute(QStringLiteral("fusermount3"), {"-u", "-z", QFile::decodeName(documents)});
     const QFileInfo picture(QStringLiteral("/tmp/out.png"));
     if (picture.exists() && picture.ownerId() == session->uid) // so that the next user's portal can write it
         QFile::remove(picture.filePath());
