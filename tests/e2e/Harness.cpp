@@ -1,5 +1,7 @@
 #include "Harness.h"
 
+#include "Sway.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
@@ -127,6 +129,8 @@ void stopVirtualDisplay()
 int runOnVirtualDisplay(int argc, char** argv, int width, int height, const std::function<int()>& runTests,
                         int monitors, const QString& desktopName)
 {
+    if (desktopName.startsWith(QStringLiteral("sway")))
+        return runOnSway(argc, argv, runTests, monitors, desktopName == QStringLiteral("sway"));
     if (!startVirtualDisplay(width, height, monitors)) {
         qWarning("could not start a virtual display");
         return 1;
@@ -143,6 +147,18 @@ int runOnVirtualDisplay(int argc, char** argv, int width, int height, const std:
         result = runTests();
     }
     stopVirtualDisplay();
+    return result;
+}
+
+int runOnSway(int argc, char** argv, const std::function<int()>& runTests, int outputs, bool withPortal)
+{
+    int result = 1;
+    if (startSway(outputs, withPortal)) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        QApplication app(argc, argv);
+        result = runTests();
+    }
+    stopSway();
     return result;
 }
 
@@ -165,41 +181,69 @@ QString xdotool(const QStringList& args, int timeoutMs)
 
 void pause(int ms) { QTest::qWait(ms); }
 
+namespace {
+// The pointer moves, without a pause: on a Wayland session the virtual
+// pointer's, which every client sees, otherwise xdotool's.
+void pointerTo(QPoint p)
+{
+    if (onWayland())
+        swayPointerMove(p);
+    else
+        xdotool({"mousemove", QString::number(p.x()), QString::number(p.y())});
+}
+
+void pressButton(int button, bool down)
+{
+    if (onWayland())
+        swayPointerButton(down);
+    else
+        xdotool({down ? "mousedown" : "mouseup", QString::number(button)});
+}
+} // namespace
+
 void mouseMove(QPoint p)
 {
-    xdotool({"mousemove", QString::number(p.x()), QString::number(p.y())});
+    pointerTo(p);
     pause(30);
 }
 
 void click(QPoint p, int button)
 {
     mouseMove(p);
-    xdotool({"click", QString::number(button)});
+    if (onWayland()) {
+        pressButton(button, true);
+        pause(40);
+        pressButton(button, false);
+    } else {
+        xdotool({"click", QString::number(button)});
+    }
     pause(150);
 }
 
 void drag(QPoint from, const QList<QPoint>& path, int button)
 {
     mouseMove(from);
-    xdotool({"mousedown", QString::number(button)});
+    pressButton(button, true);
     pause(60);
     QPoint at = from;
     for (const QPoint& to : path) {
         const int steps = qMax(1, (to - at).manhattanLength() / 12);
         for (int i = 1; i <= steps; ++i) {
-            const QPoint p = at + (to - at) * i / steps;
-            xdotool({"mousemove", QString::number(p.x()), QString::number(p.y())});
+            pointerTo(at + (to - at) * i / steps);
         }
         at = to;
         pause(30);
     }
-    xdotool({"mouseup", QString::number(button)});
+    pressButton(button, false);
     pause(200);
 }
 
 void key(const QString& name)
 {
-    xdotool({"key", name});
+    if (onWayland())
+        swayKey(name);
+    else
+        xdotool({"key", name});
     pause(150);
 }
 
@@ -289,6 +333,14 @@ QStringList taskListEntries()
 
 void closeWindow(const QString& id) { run(QStringLiteral("wmctrl"), {"-i", "-c", id}); }
 
+namespace {
+// What the compositor shows, every output at one pixel a layout pixel.
+QImage grabSession()
+{
+    return QImage::fromData(inSession({"grim", "-s", "1", "-t", "ppm", "-"}), "PPM").convertToFormat(QImage::Format_RGB32);
+}
+} // namespace
+
 QImage grabScreen()
 {
     // The whole desktop, every monitor, once it holds still: a compositor
@@ -297,6 +349,13 @@ QImage grabScreen()
     QImage last;
     for (int i = 0; i < 10; ++i) {
         pause(100);
+        if (onWayland()) {
+            const QImage now = grabSession();
+            if (now == last)
+                break;
+            last = now;
+            continue;
+        }
         const QImage now = QGuiApplication::primaryScreen()
                                ->grabWindow(0, all.x(), all.y(), all.width(), all.height())
                                .toImage()
@@ -324,6 +383,8 @@ Program::Program()
     QFile::copy(QStringLiteral(QUILLET_STAMP), dir_.filePath(QStringLiteral("Stamps/3dArrow-rt.bmp")));
     QFile::setPermissions(dir_.filePath(QStringLiteral("quillet")),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (onWayland())
+        giveFolderToSessionUser(dir_.path()); // the program runs as the session's user there
 }
 
 Program::~Program()
@@ -397,8 +458,14 @@ sys.exit(1)
 
 QString Program::start(bool waitForBar)
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (onWayland())
+        prepareSessionProcess(process_);
+    QProcessEnvironment env = onWayland() ? process_.processEnvironment() : QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    // The X11 rows try the X11 path, whatever session the tests run in.
+    if (!onWayland())
+        for (const char* variable : {"WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "SWAYSOCK"})
+            env.remove(QLatin1String(variable));
     if (scale != 1)
         env.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::number(scale));
     for (const QString& variable : environment)

@@ -26,6 +26,10 @@ void stopVirtualDisplay();
 int runOnVirtualDisplay(int argc, char** argv, int width, int height, const std::function<int()>& runTests,
                         int monitors = 1, const QString& desktopName = QString());
 
+// The same on a headless sway session with XWayland ("sway": with the
+// Screenshot portal; otherwise without).
+int runOnSway(int argc, char** argv, const std::function<int()>& runTests, int outputs, bool withPortal);
+
 QString xdotool(const QStringList& args, int timeoutMs = 15000);
 void mouseMove(QPoint p);
 void click(QPoint p, int button = 1);
