@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
+#include <cerrno>
 #include <cstring>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -22,51 +23,67 @@ class SwayCommands {
 public:
     static SwayCommands* Get()
     {
-        static SwayCommands* commands = open();
+        static SwayCommands* commands = qEnvironmentVariableIsEmpty("SWAYSOCK") || !Desktop::Connection()
+                                            ? nullptr
+                                            : new SwayCommands;
         return commands;
     }
 
-    // The reply, or nothing when the socket has gone.
+    // The reply, or nothing when sway cannot be reached; a broken
+    // connection is made anew for the next command.
     QByteArray Run(const QByteArray& command)
     {
         QByteArray reply;
-        if (!send(0, command) || !readReply(reply))
+        if (fd_ < 0)
+            fd_ = connectToSway();
+        if (fd_ >= 0 && !(send(0, command) && readReply(reply))) {
+            close(fd_);
             fd_ = -1;
+        }
         return reply;
     }
 
 private:
-    static SwayCommands* open()
+    static int connectToSway()
     {
         const QByteArray path = qgetenv("SWAYSOCK");
-        if (path.isEmpty() || !Desktop::Connection() || size_t(path.size()) >= sizeof(sockaddr_un::sun_path))
-            return nullptr;
+        if (size_t(path.size()) >= sizeof(sockaddr_un::sun_path))
+            return -1;
         const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_un address = {};
         address.sun_family = AF_UNIX;
         memcpy(address.sun_path, path.constData(), size_t(path.size()));
-        if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-            if (fd >= 0)
-                close(fd);
-            return nullptr;
-        }
-        return new SwayCommands(fd);
+        if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+            return fd;
+        if (fd >= 0)
+            close(fd);
+        return -1;
     }
-
-    explicit SwayCommands(int fd) : fd_(fd) {}
 
     bool send(quint32 type, const QByteArray& payload)
     {
         QByteArray message("i3-ipc");
         const quint32 header[2] = {quint32(payload.size()), type};
         message.append(reinterpret_cast<const char*>(header), sizeof header).append(payload);
-        return fd_ >= 0 && write(fd_, message.constData(), size_t(message.size())) == message.size();
+        const char* from = message.constData();
+        for (size_t left = size_t(message.size()); left > 0;) {
+            const ssize_t sent = write(fd_, from, left);
+            if (sent < 0 && errno == EINTR)
+                continue;
+            if (sent <= 0)
+                return false;
+            from += sent;
+            left -= size_t(sent);
+        }
+        return true;
     }
 
     bool readAll(char* into, size_t bytes)
     {
         while (bytes > 0) {
             const ssize_t got = read(fd_, into, bytes);
+            if (got < 0 && errno == EINTR)
+                continue; // a signal of the toolkit's own (a child process ended)
             if (got <= 0)
                 return false;
             into += got;
@@ -86,7 +103,7 @@ private:
         return readAll(reply.data(), length);
     }
 
-    int fd_;
+    int fd_ = -1;
 };
 
 constexpr char Position[] = "quilletCompositorPosition";
