@@ -71,6 +71,7 @@ TfMain::TfMain(const QString& programDir, QWidget* owner) : TForm(owner)
     SysInfo1 = new TSysInfo(this);
     Wire(OnShow, this, &TfMain::FormShow);
     Wire(OnClose, this, &TfMain::FormClose);
+    Wire(OnFirstPaint, this, &TfMain::FormFirstPaint);
     FormCreate(this);
 }
 
@@ -170,6 +171,14 @@ void TfMain::FormShow(QObject*)
     // Everything that went wrong, in one box.
     if (!errors.isEmpty())
         Application->ShowException(Exception(errors.join(QStringLiteral("\n\n"))));
+}
+
+void TfMain::FormFirstPaint(QObject*)
+{
+    // Paid now, while the user looks at the bar, rather than after the click:
+    // the surface's window and full-screen buffer and the grab's segment.
+    fViewer->PrepareFirstShow();
+    Services::Screen().Prepare();
 }
 
 void TfMain::FormClose(QObject*, TCloseAction&)

@@ -88,6 +88,8 @@ public:
     void FormCreate(QObject* Sender);
     void FormShow(QObject* Sender);
     void FormClose(QObject* Sender, TCloseAction& Action);
+    // Once the bar is on the screen: what the first Capture would set up.
+    void FormFirstPaint(QObject* Sender);
     void btnQuitClick(QObject* Sender);
     // True while the first show reads the settings and asks its questions.
     bool Starting() const { return starting_; }

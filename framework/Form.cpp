@@ -5,12 +5,14 @@
 #include "Desktop.h"
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QCloseEvent>
 #include <QTimer>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPointer>
 #include <QScreen>
 #include <QtMath>
@@ -290,7 +292,31 @@ bool TForm::event(QEvent* event)
     const bool handled = TControl::event(event);
     if (event->type() == QEvent::Move || event->type() == QEvent::Resize)
         followFrame();
+    if (event->type() == QEvent::Paint && !painted_) {
+        painted_ = true;
+        QTimer::singleShot(0, this, [this] { fireNotify(OnFirstPaint, this); });
+    }
     return handled;
+}
+
+void TForm::PrepareFirstShow()
+{
+    if (isVisible())
+        return;
+    winId();
+    QBackingStore* store = backingStore();
+    if (!store || store->size() == size())
+        return;
+    // The store's pixels are touched once here: a fresh buffer of a whole
+    // screen costs its page faults at the first paint otherwise.
+    store->resize(size());
+    const QRegion all(QRect(QPoint(0, 0), size()));
+    store->beginPaint(all);
+    if (QPaintDevice* device = store->paintDevice()) {
+        QPainter painter(device);
+        painter.fillRect(all.boundingRect(), Qt::black);
+    }
+    store->endPaint();
 }
 
 void TForm::showEvent(QShowEvent* event)

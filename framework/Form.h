@@ -40,6 +40,9 @@ public:
     TMouseEvent OnMouseDown;
     TMouseMoveEvent OnMouseMove;
     TMouseEvent OnMouseUp;
+    // Once, from the event loop, after the form's first paint: what can wait
+    // until the form is on the screen.
+    TNotifyEvent OnFirstPaint;
 
     QString Caption() const { return windowTitle(); }
     void SetCaption(const QString& caption) { setWindowTitle(caption); }
@@ -69,6 +72,9 @@ public:
     // Above the program's other windows, on every desktop.
     void BringToFront();
     void SetCoversDesktop(bool covers);
+    // Makes the hidden form's window and its backing store at the form's size
+    // now, so that its first show costs no more than a later one.
+    void PrepareFirstShow();
 
     // Runs a modal loop until the form is hidden or closed.
     TModalResult ShowModal();
@@ -115,5 +121,6 @@ private:
     TColor color_ = clSilver;
     QEventLoop* modalLoop_ = nullptr;
     bool closing_ = false;
+    bool painted_ = false;
 };
 

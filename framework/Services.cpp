@@ -410,6 +410,14 @@ public:
 
     int CaptureWaitMs() override { return Session::IsWayland() ? PortalWaitMs + 1000 : 3000; }
 
+    // One grab, thrown away: its shared segment, now mapped on both sides,
+    // waits for the first capture. The portal is not asked for nothing.
+    void Prepare() override
+    {
+        if (!Session::IsWayland() && x11())
+            x11()->grab(QRect(QPoint(0, 0), Size()));
+    }
+
 private:
     X11Grabber* x11()
     {

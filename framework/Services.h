@@ -64,6 +64,9 @@ public:
     virtual void GrabDesktop(Captured done);
     // How long taking the whole desktop may take before it counts as failed.
     virtual int CaptureWaitMs() { return 3000; }
+    // Readies what the first grab of the whole desktop sets up, so that it
+    // costs no more than a later one.
+    virtual void Prepare() {}
 };
 
 // The Print Screen key: a key-down makes the platform put a picture of the

@@ -6,6 +6,7 @@
 
 #include "Gpshape.h"
 
+#include <QBackingStore>
 #include <QRandomGenerator>
 #include <QtTest>
 
@@ -45,6 +46,11 @@ private slots:
         QVERIFY(!fMain->FirstShow);
         QCOMPARE(fMain->OuterBounds(), QRect(10, 5, 318, 86));
         QCOMPARE(fMain->Caption(), QStringLiteral("Screen Quillet"));
+        // Once the bar is painted, the surface's buffer is made ready for the
+        // first capture, and the surface stays hidden.
+        const auto surfaceReady = [] { return fViewer->backingStore() && fViewer->backingStore()->size() == fViewer->size(); };
+        QTRY_VERIFY(surfaceReady());
+        QVERIFY(!fViewer->isVisible());
     }
 
     void quitWritesEveryKeyOnceAndInOrder()
