@@ -12,6 +12,7 @@ packages=(
   openbox tint2 xfwm4 xfce4-panel dbus-x11 dbus-daemon at-spi2-core python3-pyatspi
   sway xwayland swaybg grim wtype pipewire dbus libglib2.0-bin
   xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk qt6-wayland
+  gnome-shell xdg-desktop-portal-gnome gnome-screenshot
   python3 python3-dbus python3-gi passwd
   fonts-liberation fonts-dejavu-core
   desktop-file-utils appstream dpkg-dev file

@@ -129,6 +129,8 @@ void stopVirtualDisplay()
 int runOnVirtualDisplay(int argc, char** argv, int width, int height, const std::function<int()>& runTests,
                         int monitors, const QString& desktopName)
 {
+    if (desktopName == QStringLiteral("gnome-shell"))
+        return runOnGnomeShell(argc, argv, runTests);
     if (desktopName.startsWith(QStringLiteral("sway")))
         return runOnSway(argc, argv, runTests, monitors, desktopName == QStringLiteral("sway"));
     if (!startVirtualDisplay(width, height, monitors)) {
@@ -147,6 +149,18 @@ int runOnVirtualDisplay(int argc, char** argv, int width, int height, const std:
         result = runTests();
     }
     stopVirtualDisplay();
+    return result;
+}
+
+int runOnGnomeShell(int argc, char** argv, const std::function<int()>& runTests)
+{
+    int result = 1;
+    if (startGnomeShell()) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        QApplication app(argc, argv);
+        result = runTests();
+    }
+    stopSway();
     return result;
 }
 
@@ -182,11 +196,11 @@ QString xdotool(const QStringList& args, int timeoutMs)
 void pause(int ms) { QTest::qWait(ms); }
 
 namespace {
-// The pointer moves, without a pause: on a Wayland session the virtual
-// pointer's, which every client sees, otherwise xdotool's.
+// The pointer moves, without a pause: on sway the virtual pointer's, which
+// every client sees, otherwise xdotool's.
 void pointerTo(QPoint p)
 {
-    if (onWayland())
+    if (onSway())
         swayPointerMove(p);
     else
         xdotool({"mousemove", QString::number(p.x()), QString::number(p.y())});
@@ -194,7 +208,7 @@ void pointerTo(QPoint p)
 
 void pressButton(int button, bool down)
 {
-    if (onWayland())
+    if (onSway())
         swayPointerButton(down);
     else
         xdotool({down ? "mousedown" : "mouseup", QString::number(button)});
@@ -210,7 +224,7 @@ void mouseMove(QPoint p)
 void click(QPoint p, int button)
 {
     mouseMove(p);
-    if (onWayland()) {
+    if (onSway()) {
         pressButton(button, true);
         pause(40);
         pressButton(button, false);
@@ -240,7 +254,7 @@ void drag(QPoint from, const QList<QPoint>& path, int button)
 
 void key(const QString& name)
 {
-    if (onWayland())
+    if (onSway())
         swayKey(name);
     else
         xdotool({"key", name});
@@ -337,6 +351,8 @@ namespace {
 // What the compositor shows, every output at one pixel a layout pixel.
 QImage grabSession()
 {
+    if (onGnomeShell())
+        return gnomeShellScreenshot();
     return QImage::fromData(inSession({"grim", "-s", "1", "-t", "ppm", "-"}), "PPM").convertToFormat(QImage::Format_RGB32);
 }
 } // namespace

@@ -29,6 +29,8 @@ int runOnVirtualDisplay(int argc, char** argv, int width, int height, const std:
 // The same on a headless sway session with XWayland ("sway": with the
 // Screenshot portal; otherwise without).
 int runOnSway(int argc, char** argv, const std::function<int()>& runTests, int outputs, bool withPortal);
+// And on headless gnome-shell with XWayland and the GNOME Screenshot portal.
+int runOnGnomeShell(int argc, char** argv, const std::function<int()>& runTests);
 
 QString xdotool(const QStringList& args, int timeoutMs = 15000);
 void mouseMove(QPoint p);

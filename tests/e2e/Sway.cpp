@@ -28,7 +28,8 @@ struct Session {
     std::vector<gid_t> groups;
     QString home;
     std::unique_ptr<QTemporaryDir> dir;
-    pid_t sway = 0;
+    pid_t sway = 0; // the compositor: sway or gnome-shell
+    bool gnome = false;
     QProcessEnvironment env;
     QSize layout;
     std::unique_ptr<QProcess> pointer, pipewire, portal, watchdog;
@@ -112,6 +113,40 @@ bool waitFor(const std::function<bool()>& ready, int timeoutMs)
     return false;
 }
 
+// The compositor with its own session bus, as the session's user, in a process group of its own.
+pid_t forkSession(QByteArrayList argBytes, const QStringList& env, const QString& logFile)
+{
+    QByteArrayList envBytes;
+    for (const QString& e : env)
+        envBytes << e.toLocal8Bit();
+    std::vector<char*> envp, argv;
+    for (QByteArray& e : envBytes)
+        envp.push_back(e.data());
+    for (QByteArray& a : argBytes)
+        argv.push_back(a.data());
+    envp.push_back(nullptr);
+    argv.push_back(nullptr);
+    const QByteArray log = QFile::encodeName(logFile);
+    const pid_t compositor = fork();
+    if (compositor == 0) {
+        becomeSessionUser(); // the compositor, its bus and XWayland: one group
+        if (FILE* out = freopen(log.constData(), "w", stderr))
+            dup2(fileno(out), 1);
+        execvpe("dbus-run-session", argv.data(), envp.data());
+        _exit(127);
+    }
+    setpgid(compositor, compositor);
+    return compositor;
+}
+
+bool useXwayland(const QString& display)
+{
+    session->env.insert(QStringLiteral("DISPLAY"), display);
+    qputenv("DISPLAY", display.toLocal8Bit()); // the tests' X11 tools and windows live on XWayland
+    // XWayland lets in only the session's user: the tests' own X11 clients too.
+    return geteuid() != 0 || inSession({"xhost", "+si:localuser:root"}).contains("added");
+}
+
 bool startCompositor(int outputs)
 {
     const QString dir = session->dir->path();
@@ -129,26 +164,8 @@ bool startCompositor(int outputs)
                        "XDG_RUNTIME_DIR=" + dir + "/run", "XDG_CURRENT_DESKTOP=sway", "XDG_SESSION_TYPE=wayland",
                        "WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1", "WLR_RENDERER=pixman",
                        "WLR_HEADLESS_OUTPUTS=" + QString::number(outputs)};
-    QByteArrayList envBytes, argBytes = {"dbus-run-session", "--", "sway", "-c", QFile::encodeName(dir + "/sway.config")};
-    for (const QString& e : env)
-        envBytes << e.toLocal8Bit();
-    std::vector<char*> envp, argv;
-    for (QByteArray& e : envBytes)
-        envp.push_back(e.data());
-    for (QByteArray& a : argBytes)
-        argv.push_back(a.data());
-    envp.push_back(nullptr);
-    argv.push_back(nullptr);
-    const QByteArray log = QFile::encodeName(dir + "/sway.log");
-    session->sway = fork();
-    if (session->sway == 0) {
-        becomeSessionUser(); // sway, its bus and XWayland: one group
-        if (FILE* out = freopen(log.constData(), "w", stderr))
-            dup2(fileno(out), 1);
-        execvpe("dbus-run-session", argv.data(), envp.data());
-        _exit(127);
-    }
-    setpgid(session->sway, session->sway);
+    session->sway = forkSession({"dbus-run-session", "--", "sway", "-c", QFile::encodeName(dir + "/sway.config")}, env,
+                                dir + "/sway.log");
     if (!waitFor([&] { return QFile::exists(dir + "/session"); }, 20000))
         return false;
     QFile found(dir + "/session");
@@ -159,15 +176,10 @@ bool startCompositor(int outputs)
     for (const QString& e : env.mid(0, 6))
         session->env.insert(e.section('=', 0, 0), e.section('=', 1));
     session->env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), lines[0]);
-    session->env.insert(QStringLiteral("DISPLAY"), lines[1]);
     session->env.insert(QStringLiteral("WAYLAND_DISPLAY"), lines[2]);
     session->env.insert(QStringLiteral("SWAYSOCK"), lines[3]);
-    qputenv("DISPLAY", lines[1].toLocal8Bit()); // the tests' X11 tools and windows live on XWayland
-    // XWayland lets in only the session's user: the tests' own X11 clients too.
-    if (geteuid() == 0 && !inSession({"xhost", "+si:localuser:root"}).contains("added"))
-        return false;
     session->layout = QSize(outputs > 1 ? 1920 + 960 : 1920, 1080);
-    return true;
+    return useXwayland(lines[1]);
 }
 
 std::unique_ptr<QProcess> startInSession(const QStringList& command, const QByteArray& readyLine)
@@ -220,9 +232,123 @@ bool startPortal()
     return false;
 }
 
+
+// gnome-shell starts in its overview, which a person leaves with a click; an
+// extension of the session's own leaves it for the tests.
+constexpr const char* LeaveOverview = R"(const Main = imports.ui.main;
+function init() {
+    return {
+        enable() {
+            if (Main.layoutManager._startingUp)
+                Main.layoutManager.connect('startup-complete', () => Main.overview.hide());
+            else
+                Main.overview.hide();
+        },
+        disable() {},
+    };
+}
+)";
+
+void writeSessionFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(bytes);
+}
+
+// A home of the session's own: its settings (read from a key file, there is
+// no dconf here) and the portal's screenshots go with it.
+QString gnomeHome()
+{
+    const QString home = session->dir->path() + "/home";
+    const QString extension = home + "/.local/share/gnome-shell/extensions/leave-overview@quillet.test";
+    writeSessionFile(extension + "/metadata.json",
+                     R"({"uuid": "leave-overview@quillet.test", "name": "Leave the overview",)"
+                     R"( "description": "For the tests", "shell-version": ["43"]})");
+    writeSessionFile(extension + "/extension.js", LeaveOverview);
+    // No banner over the screen (the shell says it cannot lock it without a display manager).
+    writeSessionFile(home + "/.config/glib-2.0/settings/keyfile",
+                     "[org/gnome/shell]\nenabled-extensions=['leave-overview@quillet.test']\n"
+                     "[org/gnome/desktop/notifications]\nshow-banners=false\n");
+    giveFolderToSessionUser(home);
+    return home;
+}
+
+bool startGnomeCompositor()
+{
+    const QString dir = session->dir->path();
+    giveToSessionUser(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+    QDir(dir).mkdir(QStringLiteral("run"));
+    giveToSessionUser(dir + "/run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QStringList env = {"PATH=/usr/sbin:/usr/bin:/sbin:/bin", "HOME=" + gnomeHome(), "USER=" + QString(SessionUser),
+                             "XDG_RUNTIME_DIR=" + dir + "/run", "XDG_CURRENT_DESKTOP=GNOME", "XDG_SESSION_TYPE=wayland",
+                             "GSETTINGS_BACKEND=keyfile",
+                             "DBUS_SYSTEM_BUS_ADDRESS=unix:path=" + dir + "/run/system-bus"};
+    // Without a system bus (logind) the shell ends: it gets a private, empty one.
+    const QByteArray script = "dbus-daemon --session --nofork --address=\"$DBUS_SYSTEM_BUS_ADDRESS\" & "
+                              "printf '%s\\n' \"$DBUS_SESSION_BUS_ADDRESS\" > \"$XDG_RUNTIME_DIR/../bus\"; sleep 0.5; "
+                              "exec gnome-shell --headless --wayland --virtual-monitor 1920x1080";
+    const QString log = dir + "/gnome-shell.log";
+    session->sway = forkSession({"dbus-run-session", "--", "sh", "-c", script}, env, log);
+    QString display;
+    const bool up = waitFor([&] {
+        QFile f(log);
+        const QByteArray said = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        const int at = said.indexOf("Using public X11 display ");
+        if (at >= 0)
+            display = QString::fromLatin1(said.mid(at + 25).split(',').first().trimmed());
+        return !display.isEmpty() && QFile::exists(dir + "/bus");
+    }, 20000);
+    const QStringList auth = QDir(dir + "/run").entryList({".mutter-Xwaylandauth.*"}, QDir::Files | QDir::Hidden);
+    if (!up || auth.isEmpty())
+        return false;
+    for (const QString& e : env)
+        session->env.insert(e.section('=', 0, 0), e.section('=', 1));
+    QFile bus(dir + "/bus");
+    bus.open(QIODevice::ReadOnly);
+    session->env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QString::fromLocal8Bit(bus.readAll()).trimmed());
+    session->env.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-0"));
+    session->env.insert(QStringLiteral("XAUTHORITY"), dir + "/run/" + auth.first());
+    session->layout = QSize(1920, 1080);
+    if (!useXwayland(display))
+        return false;
+    // The portal, started by D-Bus, must find this session.
+    inSession({"dbus-update-activation-environment", "WAYLAND_DISPLAY", "DISPLAY", "XAUTHORITY", "XDG_CURRENT_DESKTOP",
+               "XDG_SESSION_TYPE", "DBUS_SYSTEM_BUS_ADDRESS", "HOME", "GSETTINGS_BACKEND"});
+    return true;
+}
+
+// The document portal, where /dev/fuse lets it, mounts itself in the runtime
+// folder; ended, it leaves the mount behind, and the folder cannot go.
+void unmountDocumentPortal()
+{
+    const QString doc = session->dir->path() + "/run/doc";
+    QFile mounts(QStringLiteral("/proc/self/mounts"));
+    if (!mounts.open(QIODevice::ReadOnly) || !mounts.readAll().contains(" " + QFile::encodeName(doc) + " "))
+        return;
+    QProcess::execute(geteuid() == 0 ? QStringLiteral("umount") : QStringLiteral("fusermount"),
+                      geteuid() == 0 ? QStringList{"-l", doc} : QStringList{"-u", "-z", doc});
+}
+
+// The GNOME portal asks the first time a program takes a screenshot without a
+// dialog; a person answers once, the tests answer beforehand.
+bool allowScreenshots()
+{
+    return !inSession({"gdbus", "call", "--session", "--dest", "org.freedesktop.impl.portal.PermissionStore",
+                       "--object-path", "/org/freedesktop/impl/portal/PermissionStore", "--method",
+                       "org.freedesktop.impl.portal.PermissionStore.SetPermission", "screenshot", "true", "screenshot",
+                       "", "['yes']"})
+                .isNull();
+}
+
 } // namespace
 
 bool onWayland() { return session != nullptr; }
+
+bool onGnomeShell() { return session && session->gnome; }
+
+bool onSway() { return session && !session->gnome; }
 
 QSize swayLayout() { return session ? session->layout : QSize(); }
 
@@ -314,6 +440,34 @@ bool startSway(int outputs, bool withPortal)
     return true;
 }
 
+bool startGnomeShell()
+{
+    session = new Session;
+    session->gnome = true;
+    session->dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/quillet-gnome-XXXXXX");
+    startWatchdog();
+    if (!findSessionUser() || !startGnomeCompositor()) {
+        qWarning("gnome-shell did not start; its log: %s/gnome-shell.log", qPrintable(session->dir->path()));
+        session->dir->setAutoRemove(false);
+        return false;
+    }
+    if (!startPortal() || !allowScreenshots()) {
+        qWarning("the Screenshot portal did not come up");
+        return false;
+    }
+    QThread::msleep(1000); // the shell's start-up animation
+    return true;
+}
+
+QImage gnomeShellScreenshot()
+{
+    const QString file = session->dir->filePath(QStringLiteral("shot.png"));
+    inSession({"gnome-screenshot", "-f", file});
+    const QImage shot(file);
+    QFile::remove(file);
+    return shot.convertToFormat(QImage::Format_RGB32);
+}
+
 bool useRefusingPortal(int code)
 {
     if (session->portal)
@@ -368,13 +522,7 @@ void stopSway()
     }
     session->watchdog->closeWriteChannel(); // it ends what is left
     session->watchdog->waitForFinished(10000);
-    // The document portal mounts its file system in the runtime folder and,
-    // ended, leaves it mounted.
-    const QByteArray documents = QFile::encodeName(session->dir->path() + "/run/doc");
-    if (geteuid() == 0)
-        umount2(documents.constData(), MNT_DETACH);
-    else
-        QProcess::execute(QStringLiteral("fusermount3"), {"-u", "-z", QFile::decodeName(documents)});
+    unmountDocumentPortal();
     const QFileInfo picture(QStringLiteral("/tmp/out.png"));
     if (picture.exists() && picture.ownerId() == session->uid) // so that the next user's portal can write it
         QFile::remove(picture.filePath());

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
 #include <QPoint>
 #include <QProcess>
 #include <QSize>
@@ -15,6 +16,14 @@
 bool startSway(int outputs, bool withPortal);
 void stopSway();
 bool onWayland();
+// The same session on headless gnome-shell, with the GNOME Screenshot portal,
+// screenshots allowed beforehand and the overview left. No virtual pointer
+// there: xdotool's (XTEST) reaches the X11 windows.
+bool startGnomeShell();
+bool onGnomeShell();
+bool onSway();
+// The screen as gnome-shell shows it.
+QImage gnomeShellScreenshot();
 // The size of the output layout, in layout (logical) pixels.
 QSize swayLayout();
 // Puts a stand-in portal on the bus that answers every Screenshot request
