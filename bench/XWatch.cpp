@@ -83,7 +83,9 @@ bool XWatch::handleNext(int timeoutMs, double* at)
     const uint8_t type = event->response_type & 0x7F;
     if (type == damageEvent_) {
         const auto* d = reinterpret_cast<xcb_damage_notify_event_t*>(event);
-        drawn_ += QRect(d->area.x, d->area.y, d->area.width, d->area.height);
+        // A window's own drawing comes in its coordinates.
+        const QPoint origin = d->drawable == root_ ? QPoint() : QPoint(d->geometry.x, d->geometry.y);
+        drawn_ += QRect(d->area.x, d->area.y, d->area.width, d->area.height).translated(origin);
         if (getenv("XWATCH_TRACE"))
             fprintf(stderr, "damage %.1f %d,%d %dx%d\n", now, d->area.x, d->area.y, d->area.width, d->area.height);
         lastDrawnAt_ = now;
@@ -123,6 +125,10 @@ uint32_t XWatch::waitMapped(const QString& wanted, int timeoutMs, double* at)
         if (getenv("XWATCH_TRACE"))
             fprintf(stderr, "mapped %x \"%s\"\n", window, qPrintable(title(window)));
         if (wanted.isEmpty() || title(window) == wanted) {
+            // Where the server keeps each window's pixels apart (XWayland, a
+            // compositing manager), drawing on it reaches no root: watch it.
+            xcb_damage_create(connection_, xcb_generate_id(connection_), window, XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
+            xcb_flush(connection_);
             drawn_ = QRegion(); // drawing on the window counts from here
             if (at)
                 *at = when;
