@@ -29,6 +29,16 @@ QString run(const QString& program, const QStringList& args)
     return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
 
+void declareMonitors(int width, int height, int monitors)
+{
+    const int each = width / monitors;
+    for (int i = 0; i < monitors; ++i)
+        run(QStringLiteral("xrandr"), {"--setmonitor", QStringLiteral("M%1").arg(i),
+                                       QStringLiteral("%1/%2x%3/%4+%5+0").arg(each).arg(each / 4).arg(height).arg(height / 4).arg(i * each),
+                                       "none"});
+}
+} // namespace
+
 bool waitFor(const std::function<bool()>& ready, int timeoutMs)
 {
     QElapsedTimer clock;
@@ -40,16 +50,6 @@ bool waitFor(const std::function<bool()>& ready, int timeoutMs)
     }
     return false;
 }
-
-void declareMonitors(int width, int height, int monitors)
-{
-    const int each = width / monitors;
-    for (int i = 0; i < monitors; ++i)
-        run(QStringLiteral("xrandr"), {"--setmonitor", QStringLiteral("M%1").arg(i),
-                                       QStringLiteral("%1/%2x%3/%4+%5+0").arg(each).arg(each / 4).arg(height).arg(height / 4).arg(i * each),
-                                       "none"});
-}
-} // namespace
 
 bool startDesktop(const QString& name)
 {

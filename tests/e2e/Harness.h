@@ -33,6 +33,8 @@ int runOnSway(int argc, char** argv, const std::function<int()>& runTests, int o
 int runOnGnomeShell(int argc, char** argv, const std::function<int()>& runTests);
 
 QString xdotool(const QStringList& args, int timeoutMs = 15000);
+// Asks every 100 ms until ready() says yes or the time is up; whether it did.
+bool waitFor(const std::function<bool()>& ready, int timeoutMs);
 void mouseMove(QPoint p);
 void click(QPoint p, int button = 1);
 // Presses at from, moves through the points in small steps, releases at the last.

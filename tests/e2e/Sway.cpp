@@ -101,18 +101,6 @@ QString swayConfig(int outputs, const QString& background)
     return config;
 }
 
-bool waitFor(const std::function<bool()>& ready, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < timeoutMs) {
-        if (ready())
-            return true;
-        QThread::msleep(100);
-    }
-    return false;
-}
-
 // The compositor with its own session bus, as the session's user, in a process group of its own.
 pid_t forkSession(QByteArrayList argBytes, const QStringList& env, const QString& logFile)
 {

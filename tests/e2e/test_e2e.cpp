@@ -208,6 +208,19 @@ class TestEndToEnd : public QObject {
         return true;
     }
 
+    // Capture through the desktop's portal: the snapshot written and the
+    // surface up; its window, or "" when the portal gave no picture.
+    static QString captureThroughThePortal(Program& p, QPoint capture)
+    {
+        click(capture); // "Capture"
+        for (int waited = 0; waited < 6000 && !QFile::exists(p.file("Screen.bmp")); waited += 100) // the portal's time
+            pause(100);
+        if (!findWindow(QStringLiteral("Error: Clipboard failure"), 100).isEmpty())
+            return QString();
+        pause(500);
+        return findWindow(QStringLiteral("fViewer"));
+    }
+
     // The first capture on gnome-shell: the GNOME portal's picture of the
     // screen, shown 1:1 under the bar, and a stroke on it.
     void firstMinuteOnGnomeShell()
@@ -216,13 +229,8 @@ class TestEndToEnd : public QObject {
         QVERIFY(!p.start().isEmpty());
         const QRect bar = windowGeometry(p.bar);
         const QImage before = grabScreen();
-        click(bar.topLeft() + QPoint(49, 20)); // "Capture"
-        for (int waited = 0; waited < 6000 && !QFile::exists(p.file("Screen.bmp")); waited += 100) // the portal's time
-            pause(100);
-        QVERIFY2(findWindow(QStringLiteral("Error: Clipboard failure"), 100).isEmpty(), "the portal gave no picture");
-        pause(500);
-        const QString surface = findWindow(QStringLiteral("fViewer"));
-        QVERIFY(!surface.isEmpty());
+        const QString surface = captureThroughThePortal(p, bar.topLeft() + QPoint(49, 20));
+        QVERIFY2(!surface.isEmpty(), "the portal gave no picture, or the surface did not show");
         QCOMPARE(windowGeometry(surface), QRect(0, 0, 1920, 1080));
         // Without the bar and its shadow, and the clock in the top panel, which may tick.
         const QList<QRect> program = {frameGeometry(p.bar).united(bar).adjusted(-30, -30, 30, 30), QRect(760, 0, 400, 40)};
@@ -275,13 +283,8 @@ class TestEndToEnd : public QObject {
 
         mouseMove(bar.topLeft() + QPoint(49, 20)); // the pointer, as grim sees it, on the bar
         const QImage before = grabScreen();
-        click(bar.topLeft() + QPoint(49, 20)); // "Capture"
-        for (int waited = 0; waited < 6000 && !QFile::exists(p.file("Screen.bmp")); waited += 100) // the portal's time
-            pause(100);
-        QVERIFY2(findWindow(QStringLiteral("Error: Clipboard failure"), 100).isEmpty(), "the portal gave no picture");
-        pause(500);
-        const QString surface = findWindow(QStringLiteral("fViewer"));
-        QVERIFY(!surface.isEmpty());
+        const QString surface = captureThroughThePortal(p, bar.topLeft() + QPoint(49, 20));
+        QVERIFY2(!surface.isEmpty(), "the portal gave no picture, or the surface did not show");
         QCOMPARE(windowGeometry(surface), layout);
         // The snapshot is the compositor's picture of the screen, native
         // Wayland windows and all, without the bar.
