@@ -4,6 +4,9 @@
 
 #include <QByteArray>
 #include <QEvent>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSocketNotifier>
 #include <QApplication>
 #include <QPointer>
 #include <QTimer>
@@ -11,56 +14,40 @@
 #include <QWindow>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 namespace {
 
-// sway's command socket: "i3-ipc", the payload's length and the message type,
-// then the payload; every command gets a reply.
-class SwayCommands {
+// A connection to sway's socket: "i3-ipc", the payload's length and the
+// message type, then the payload.
+class SwaySocket {
 public:
-    static SwayCommands* Get()
-    {
-        static SwayCommands* commands = qEnvironmentVariableIsEmpty("SWAYSOCK") || !Desktop::Connection()
-                                            ? nullptr
-                                            : new SwayCommands;
-        return commands;
-    }
-
-    // The reply, or nothing when sway cannot be reached; a broken
-    // connection is made anew for the next command.
-    QByteArray Run(const QByteArray& command)
-    {
-        QByteArray reply;
-        if (fd_ < 0)
-            fd_ = connectToSway();
-        if (fd_ >= 0 && !(send(0, command) && readReply(reply))) {
-            close(fd_);
-            fd_ = -1;
-        }
-        return reply;
-    }
-
-private:
-    static int connectToSway()
+    ~SwaySocket() { Close(); }
+    bool Open()
     {
         const QByteArray path = qgetenv("SWAYSOCK");
-        if (size_t(path.size()) >= sizeof(sockaddr_un::sun_path))
-            return -1;
-        const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd_ >= 0 || size_t(path.size()) >= sizeof(sockaddr_un::sun_path))
+            return fd_ >= 0;
+        fd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_un address = {};
         address.sun_family = AF_UNIX;
         memcpy(address.sun_path, path.constData(), size_t(path.size()));
-        if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
-            return fd;
-        if (fd >= 0)
-            close(fd);
-        return -1;
+        if (fd_ >= 0 && ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+            Close();
+        return fd_ >= 0;
     }
+    void Close()
+    {
+        if (fd_ >= 0)
+            close(fd_);
+        fd_ = -1;
+    }
+    int Fd() const { return fd_; }
 
-    bool send(quint32 type, const QByteArray& payload)
+    bool Send(quint32 type, const QByteArray& payload)
     {
         QByteArray message("i3-ipc");
         const quint32 header[2] = {quint32(payload.size()), type};
@@ -78,6 +65,19 @@ private:
         return true;
     }
 
+    bool Read(quint32& type, QByteArray& payload)
+    {
+        char header[14];
+        if (!readAll(header, sizeof header))
+            return false;
+        quint32 length = 0;
+        memcpy(&length, header + 6, sizeof length);
+        memcpy(&type, header + 10, sizeof type);
+        payload = QByteArray(int(length), '\0');
+        return readAll(payload.data(), length);
+    }
+
+private:
     bool readAll(char* into, size_t bytes)
     {
         while (bytes > 0) {
@@ -92,21 +92,74 @@ private:
         return true;
     }
 
-    bool readReply(QByteArray& reply)
-    {
-        char header[14];
-        if (!readAll(header, sizeof header))
-            return false;
-        quint32 length = 0;
-        memcpy(&length, header + 6, sizeof length);
-        reply = QByteArray(int(length), '\0');
-        return readAll(reply.data(), length);
-    }
-
     int fd_ = -1;
 };
 
+// sway's commands; every command gets a reply.
+class SwayCommands {
+public:
+    static SwayCommands* Get()
+    {
+        static SwayCommands* commands = qEnvironmentVariableIsEmpty("SWAYSOCK") || !Desktop::Connection()
+                                            ? nullptr
+                                            : new SwayCommands;
+        return commands;
+    }
+
+    // The reply, or nothing when sway cannot be reached; a broken
+    // connection is made anew for the next command.
+    QByteArray Run(const QByteArray& command)
+    {
+        QByteArray reply;
+        quint32 type = 0;
+        if (socket_.Open() && !(socket_.Send(0, command) && socket_.Read(type, reply)))
+            socket_.Close();
+        return reply;
+    }
+
+private:
+    SwaySocket socket_;
+};
+
+// Tells which X11 window sway has just mapped: what the program asked for a
+// window before then found nothing, and is asked again when it is mapped
+// (on a loaded machine that can be seconds after the window was shown).
+class SwayMaps : public QObject {
+public:
+    explicit SwayMaps(std::function<void(WId)> mapped) : mapped_(std::move(mapped))
+    {
+        quint32 type = 0;
+        QByteArray reply;
+        if (!socket_.Open() || !socket_.Send(2, R"(["window"])") || !socket_.Read(type, reply)) {
+            socket_.Close();
+            return;
+        }
+        notifier_ = new QSocketNotifier(socket_.Fd(), QSocketNotifier::Read, this);
+        connect(notifier_, &QSocketNotifier::activated, this, &SwayMaps::readEvent);
+    }
+
+private:
+    void readEvent()
+    {
+        quint32 type = 0;
+        QByteArray event;
+        if (!socket_.Read(type, event)) {
+            notifier_->setEnabled(false);
+            socket_.Close();
+            return;
+        }
+        const QJsonObject window = QJsonDocument::fromJson(event).object();
+        if (window.value(QLatin1String("change")).toString() == QLatin1String("new"))
+            mapped_(WId(window.value(QLatin1String("container")).toObject().value(QLatin1String("window")).toDouble()));
+    }
+
+    SwaySocket socket_;
+    QSocketNotifier* notifier_ = nullptr;
+    std::function<void(WId)> mapped_;
+};
+
 constexpr char Position[] = "quilletCompositorPosition";
+constexpr char Size[] = "quilletCompositorSize"; // what the program made it, before sway tiled it
 
 // Sends the window's wanted place whenever it is shown anew, and keeps
 // where it was when it goes. The compositor maps a shown window a moment
@@ -122,6 +175,14 @@ public:
         if (window && event->type() == QEvent::Show)
             sendFor(window, {0, 30, 100, 300, 800, 1500});
         return false;
+    }
+
+    // The window just mapped is placed again: sway has centred it.
+    static void mapped(WId id)
+    {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (window->testAttribute(Qt::WA_WState_Created) && window->winId() == id && window->property(Position).isValid())
+                sendFor(window, {0, 30, 100, 300});
     }
 
     // The toolkit's own request for the window's geometry reaches the
@@ -153,6 +214,8 @@ public:
         // so only when it must). A window not mapped yet is found by nothing.
         if (reply.contains("\"success\": false") && !reply.contains("No matching node")) {
             sway->Run(id + "floating enable");
+            const QSize size = window->property(Size).toSize();
+            sway->Run(id + "resize set " + QByteArray::number(size.width()) + " px " + QByteArray::number(size.height()) + " px");
             sway->Run(move);
         }
     }
@@ -165,9 +228,12 @@ void CompositorPlacement::Place(QWidget* window, QPoint frameTopLeft)
     if (!window || !SwayCommands::Get())
         return;
     static FollowMaps* follower = new FollowMaps;
+    static SwayMaps* maps = new SwayMaps(&FollowMaps::mapped);
+    Q_UNUSED(maps);
     if (!window->property(Position).isValid())
         window->installEventFilter(follower);
     window->setProperty(Position, frameTopLeft);
+    window->setProperty(Size, window->size());
     if (window->isVisible()) {
         FollowMaps::send(window);
         FollowMaps::sendFor(window, {50, 250, 1500});
