@@ -3,6 +3,7 @@
 #include "Exceptions.h"
 #include "Services.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
@@ -73,16 +74,6 @@ void TApplication::ShowException(const std::exception& error)
     if (!text.isEmpty() && !text.endsWith('.'))
         text += '.';
     Services::Messages().Show(MainForm, MessageRequest{text, Title, MsgButtons::OK, MsgIcon::Error});
-}
-
-bool GuardedApplication::notify(QObject* receiver, QEvent* event)
-{
-    try {
-        return QApplication::notify(receiver, event);
-    } catch (const std::exception& error) {
-        Application->ShowException(error);
-    }
-    return false;
 }
 
 void runOnTerminationSignals(std::function<void()> orderlyEnd)

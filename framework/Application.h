@@ -2,7 +2,9 @@
 // standard exception box that reports an error escaping an event handler.
 #pragma once
 
-#include <QApplication>
+// The entry point makes its Qt application here too.
+#include "GuardedApplication.h"
+
 #include <QList>
 #include <QPointer>
 #include <QString>
@@ -51,11 +53,3 @@ extern TApplication* Application;
 // the signal itself), so that a logout or Ctrl+C closes the program as Quit
 // does. Call once, after the Qt application exists.
 void runOnTerminationSignals(std::function<void()> orderlyEnd);
-
-// The Qt application of the program: an error that escapes any Qt event is
-// reported with the standard exception box instead of ending the program.
-class GuardedApplication : public QApplication {
-public:
-    GuardedApplication(int& argc, char** argv) : QApplication(argc, argv) {}
-    bool notify(QObject* receiver, QEvent* event) override;
-};

@@ -126,7 +126,7 @@ QRect TCanvas::report(const QRect& rect)
 
 QRegion TCanvas::outlineArea(const QRect& box, int cornerX, int cornerY) const
 {
-    const QRect all = touched(box, padding());
+    const QRect all = touched(box, figurePadding());
     if (Brush.Style != bsClear)
         return all;
     if (cornerX == 0 && cornerY == 0)
@@ -134,7 +134,7 @@ QRegion TCanvas::outlineArea(const QRect& box, int cornerX, int cornerY) const
     // Every pixel the pen paints lies within pad of the figure's path, so a
     // band of rows is touched only between the path's widest extent over the
     // rows within pad of it and its narrowest extent over the same rows.
-    const double pad = (Pen.Style == psClear ? 0 : Pen.Width) / 2.0 + 3;
+    const double pad = curvePadding();
     const double a = box.width() / 2.0, b = box.height() / 2.0;
     const double cx = box.x() + a, cy = box.y() + b;
     std::vector<QRect> bands;
@@ -171,7 +171,7 @@ QRegion TCanvas::boxOutlineArea(const QRect& box, const QRect& all) const
     // The pen runs along the box's last pixels; every pixel it paints lies
     // within half its width of them (one more for the odd pixel), so the
     // area is four strips round the edges.
-    const int pad = (Pen.Style == psClear ? 0 : Pen.Width / 2) + 1;
+    const int pad = edgePadding();
     const int l = box.left(), t = box.top(), r = box.right() - 1, b = box.bottom() - 1;
     if (t + pad + 1 > b - pad - 1 || l + pad >= r - pad)
         return all; // the strips would meet: the whole box
@@ -195,14 +195,14 @@ QRegion TCanvas::lineArea(QPoint from, QPoint to) const
 {
     const int length = qMax(std::abs(to.x() - from.x()), std::abs(to.y() - from.y()));
     if (length <= 2 * BandHeight)
-        return touched(QRect(from, to).normalized(), padding());
+        return touched(QRect(from, to).normalized(), figurePadding());
     // A long slanting line: one small box per stretch of it.
     const int pieces = (length + BandHeight - 1) / BandHeight;
     QRegion region;
     QPoint start = from;
     for (int i = 1; i <= pieces; ++i) {
         const QPoint end = from + (to - from) * i / pieces;
-        region += touched(QRect(start, end).normalized(), padding() + 1);
+        region += touched(QRect(start, end).normalized(), figurePadding() + 1);
         start = end;
     }
     return region;
@@ -540,7 +540,7 @@ QRect TCanvas::Polygon(const QPolygon& points)
     if (points.size() < 2)
         return QRect();
     const std::vector<QPoint> corners(points.begin(), points.end());
-    return drawFigure(touched(points.boundingRect(), padding()), [&] {
+    return drawFigure(touched(points.boundingRect(), figurePadding()), [&] {
         if (Brush.Style != bsClear)
             markPolygonInside(points);
         markPath(corners, true);

@@ -109,8 +109,16 @@ private:
     void markRounded(const QRect& box, int cornerWidth, int cornerHeight);
     void markPolygonInside(const QPolygon& points);
     void applyRasterOp(const QRegion& area);
-    // Half the pen and a margin for the rasteriser rounding outwards.
-    int padding() const { return Pen.Width / 2 + 3; }
+    // How far from a figure's path the pixels it changes may lie, reckoned
+    // three ways. Round the box of any figure: half the pen and a margin for
+    // the rasteriser rounding outwards.
+    int figurePadding() const { return Pen.Width / 2 + 3; }
+    // Along the bands of a curved outline: the same to the half pixel, and
+    // no pen at all for a clear one.
+    double curvePadding() const { return (Pen.Style == psClear ? 0 : Pen.Width) / 2.0 + 3; }
+    // Along the strips of a box outline, which runs on whole pixels: half
+    // the pen and the odd pixel.
+    int edgePadding() const { return (Pen.Style == psClear ? 0 : Pen.Width / 2) + 1; }
 
     QImage* target_ = nullptr;
     // Coverage of the figure being drawn, one byte a pixel (pen, brush, gap

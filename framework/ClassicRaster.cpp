@@ -248,57 +248,68 @@ void walkRuns(const std::vector<EllipseRow>& rows, Visit&& visit)
             visit(rows[size_t(i)].y, rows[size_t(i)].innerRight + 1, rows[size_t(i)].outerRight);
 }
 
-void wideOutline(const std::vector<EllipseRow>& rows, int width, const RunSink& sink)
+namespace {
+
+// What a wide pen covers round a thin outline, row by row from `top`: a run
+// along the left side and one along the right.
+struct OutlineSides {
+    int top;
+    std::vector<Interval> left, right;
+};
+
+// A round dot on every pixel of the outline. The outline is one connected
+// curve on each side, so the dots of each side's pixels join into one run.
+void addDots(const std::vector<EllipseRow>& rows, const Dot& round, OutlineSides& sides)
 {
-    if (rows.empty())
-        return;
-    // The pen walks the thin outline as a closed path through each of its
-    // pixels: a round dot on every pixel, and a wide segment's body on every
-    // diagonal step (a level or upright step adds nothing to the dots).
-    const Dot round = dot(width);
-    const int size = int(round.rows.size()), first = rows.front().y, last = rows.back().y;
-    const int reach = width / 2 + 2, top = first - reach;
-    std::vector<Interval> left(size_t(last - first + 1 + 2 * reach), None), right(left);
-    for (int i = 0; i <= last - first; ++i) {
-        // The outline is one connected curve on each side, so the dots of
-        // each side's pixels join into one run.
+    const int size = int(round.rows.size());
+    for (int i = 0; i <= rows.back().y - rows.front().y; ++i) {
         const EllipseRow& e = rows[size_t(i)];
         const bool across = e.innerLeft > e.innerRight;
         for (int d = 0; d < size; ++d) {
             const Interval& dotRow = round.rows[size_t(d)];
-            const size_t y = size_t(e.y + round.top + d - top);
-            left[y].add({e.outerLeft + dotRow.lo, (across ? e.outerRight : e.innerLeft - 1) + dotRow.hi});
+            const size_t y = size_t(e.y + round.top + d - sides.top);
+            sides.left[y].add({e.outerLeft + dotRow.lo, (across ? e.outerRight : e.innerLeft - 1) + dotRow.hi});
             if (!across)
-                right[y].add({e.innerRight + 1 + dotRow.lo, e.outerRight + dotRow.hi});
+                sides.right[y].add({e.innerRight + 1 + dotRow.lo, e.outerRight + dotRow.hi});
         }
     }
-    // The bodies of the two diagonal steps, row by row from the upper pixel,
-    // leaving out the rows the dot of either end already covers.
-    auto bodyRows = [&](QPoint to) {
-        const Body body(QPoint(0, 0), to, width);
-        auto inside = [](const Interval& r, const Interval& d) { return !d.empty() && d.lo <= r.lo && r.hi <= d.hi; };
-        std::vector<Piece> pieces;
-        for (int dy = -reach; dy <= reach; ++dy)
-            if (const Interval r = body.row(dy); !r.empty() && !inside(r, round.at({0, 0}, dy)) && !inside(r, round.at(to, dy)))
-                pieces.push_back({dy - top, r});
-        return pieces;
-    };
-    const std::vector<Piece> downRight = bodyRows(QPoint(1, 1)), downLeft = bodyRows(QPoint(-1, 1));
+}
+
+// The body of a wide segment on one diagonal step from 0, 0 to `to`, row by
+// row from the upper pixel (offset by -top), leaving out the rows the dot of
+// either end already covers.
+std::vector<Piece> diagonalBody(QPoint to, int width, const Dot& round, int reach, int top)
+{
+    const Body body(QPoint(0, 0), to, width);
+    auto inside = [](const Interval& r, const Interval& d) { return !d.empty() && d.lo <= r.lo && r.hi <= d.hi; };
+    std::vector<Piece> pieces;
+    for (int dy = -reach; dy <= reach; ++dy)
+        if (const Interval r = body.row(dy); !r.empty() && !inside(r, round.at({0, 0}, dy)) && !inside(r, round.at(to, dy)))
+            pieces.push_back({dy - top, r});
+    return pieces;
+}
+
+// A wide segment's body on every diagonal step of the walk round the
+// outline; a level or upright step adds nothing to the dots.
+void addDiagonalSteps(const std::vector<EllipseRow>& rows, int width, const Dot& round, int reach,
+                      OutlineSides& sides)
+{
+    const std::vector<Piece> downRight = diagonalBody(QPoint(1, 1), width, round, reach, sides.top);
+    const std::vector<Piece> downLeft = diagonalBody(QPoint(-1, 1), width, round, reach, sides.top);
     const int middle = (rows.front().outerLeft + rows.front().outerRight) / 2;
-    QPoint previous;
-    bool started = false;
     auto step = [&](QPoint from, QPoint to) {
         if (std::abs(to.x() - from.x()) != 1 || std::abs(to.y() - from.y()) != 1)
             return;
         const QPoint upper = from.y() < to.y() ? from : to, lower = from.y() < to.y() ? to : from;
-        std::vector<Interval>& side = upper.x() <= middle ? left : right;
+        std::vector<Interval>& side = upper.x() <= middle ? sides.left : sides.right;
         for (const Piece& p : lower.x() > upper.x() ? downRight : downLeft)
             side[size_t(upper.y() + p.y)].add({upper.x() + p.x.lo, upper.x() + p.x.hi});
     };
     // Within a run the steps are level: only the joins between runs count.
     // The path closes on its first run; a middle row shared by the upper and
     // lower halves is walked again from its inner end.
-    QPoint start, startInner;
+    QPoint previous, start, startInner;
+    bool started = false;
     walkRuns(rows, [&](int y, int from, int to) {
         if (started) {
             step(previous, QPoint(from, y));
@@ -310,18 +321,62 @@ void wideOutline(const std::vector<EllipseRow>& rows, int width, const RunSink& 
         started = true;
     });
     step(previous, rows.size() % 2 ? startInner : start);
-    for (size_t i = 0; i < left.size(); ++i) {
-        const int y = top + int(i);
-        if (!right[i].empty() && right[i].lo <= left[i].hi + 1) {
-            left[i].add(right[i]);
-            right[i] = None;
+}
+
+// Each row's runs, the two sides as one where they meet.
+void handOut(OutlineSides& sides, const RunSink& sink)
+{
+    for (size_t i = 0; i < sides.left.size(); ++i) {
+        const int y = sides.top + int(i);
+        Interval &left = sides.left[i], &right = sides.right[i];
+        if (!right.empty() && right.lo <= left.hi + 1) {
+            left.add(right);
+            right = None;
         }
-        if (!left[i].empty())
-            sink(y, left[i].lo, left[i].hi);
-        if (!right[i].empty())
-            sink(y, right[i].lo, right[i].hi);
+        if (!left.empty())
+            sink(y, left.lo, left.hi);
+        if (!right.empty())
+            sink(y, right.lo, right.hi);
     }
 }
+
+} // namespace
+
+void wideOutline(const std::vector<EllipseRow>& rows, int width, const RunSink& sink)
+{
+    if (rows.empty())
+        return;
+    // The pen walks the thin outline as a closed path through each of its
+    // pixels: a round dot on every pixel, and a wide segment's body on every
+    // diagonal step.
+    const Dot round = dot(width);
+    const int reach = width / 2 + 2;
+    const size_t span = size_t(rows.back().y - rows.front().y + 1 + 2 * reach);
+    OutlineSides sides{rows.front().y - reach, std::vector<Interval>(span, None), std::vector<Interval>(span, None)};
+    addDots(rows, round, sides);
+    addDiagonalSteps(rows, width, round, reach, sides);
+    handOut(sides, sink);
+}
+
+namespace {
+
+// The offset of an ellipse's curve squared, v^2, at offset t across.
+double alongSquared(double t, double radius, double other)
+{
+    return radius <= 0 ? 0.0 : std::max(0.0, other * other - t * t * (other * other) / (radius * radius));
+}
+
+// Between the offsets t0 <= v < t1 either side of the curve, t1 gives the
+// smaller |F| when v^2 > (t0^2 + t1^2) / 2. (v - base > -1, so truncation
+// floors it.)
+int nearestOffset(double vSquared, double base)
+{
+    const int below = int(std::sqrt(vSquared) - base);
+    const double t0 = base + below, t1 = t0 + 1;
+    return vSquared > (t0 * t0 + t1 * t1) / 2 ? below + 1 : below;
+}
+
+} // namespace
 
 std::vector<EllipseRow> ellipseRows(const QRect& box)
 {
@@ -334,27 +389,15 @@ std::vector<EllipseRow> ellipseRows(const QRect& box)
     const double a = (w - 1) / 2.0, b = (h - 1) / 2.0;
     const double baseX = w % 2 ? 0 : 0.5, baseY = h % 2 ? 0 : 0.5;
     const int columns = int(a - baseX) + 1, rows = int(b - baseY) + 1;
-    // The offset of the curve squared, v^2, at offset t across.
-    auto alongSquared = [](double t, double radius, double other) {
-        return radius <= 0 ? 0.0 : std::max(0.0, other * other - t * t * (other * other) / (radius * radius));
-    };
-    // Between the offsets t0 <= v < t1 either side of the curve, t1 gives
-    // the smaller |F| when v^2 > (t0^2 + t1^2) / 2. (v - base > -1, so
-    // truncation floors it.)
-    auto nearest = [](double vSquared, double base) {
-        const int below = int(std::sqrt(vSquared) - base);
-        const double t0 = base + below, t1 = t0 + 1;
-        return vSquared > (t0 * t0 + t1 * t1) / 2 ? below + 1 : below;
-    };
     std::vector<int> lo(size_t(rows), columns), hi(size_t(rows), -1);
     auto plot = [&](int k, int j) {
         lo[size_t(j)] = std::min(lo[size_t(j)], k);
         hi[size_t(j)] = std::max(hi[size_t(j)], k);
     };
     for (int k = 0; k < columns; ++k)
-        plot(k, std::min(rows - 1, nearest(alongSquared(baseX + k, a, b), baseY)));
+        plot(k, std::min(rows - 1, nearestOffset(alongSquared(baseX + k, a, b), baseY)));
     for (int j = 0; j < rows; ++j)
-        plot(std::min(columns - 1, nearest(alongSquared(baseY + j, b, a), baseX)), j);
+        plot(std::min(columns - 1, nearestOffset(alongSquared(baseY + j, b, a), baseX)), j);
     // Quarter offsets to pixels: column k lies at centreX +- (baseX + k).
     const int leftOfCentre = box.left() + (w - 1) / 2, rightOfCentre = box.left() + w / 2;
     const int aboveCentre = box.top() + (h - 1) / 2, belowCentre = box.top() + h / 2;
