@@ -77,6 +77,8 @@ void TfSetup::setDashedChoices(bool visible)
 
 // ---- Line and fill
 
+DrawingSettings& TfSetup::drawing() { return fMain->Drawing(); }
+
 void TfSetup::SetPenStyle(QObject* Sender)
 {
     // The clear pen hides the colour choice; any other pen brings it back.
@@ -91,15 +93,18 @@ void TfSetup::SetPenStyle(QObject* Sender)
     if (!style)
         return;
     TfMain::PreviewChange bar;
-    // The outline samples show whether a box is outlined at all; and the
-    // clear pen may not meet the clear fill: that box could not be seen.
-    if ((clear || *style == psSolid) && fMain->Mode >= 3 && fMain->Mode <= 5) {
+    // Only these two styles reach a box's outline: they say whether a box is
+    // outlined at all; and the clear pen may not meet the clear fill: that
+    // box could not be seen.
+    if ((clear || *style == psSolid) && isBoxFamily(drawing().tool())) {
+        drawing().setOutlineStyle(*style);
         Shape1->SetPenStyle(*style);
         bar.outlinePenStyle = *style;
         lEmpty->setVisible(!clear);
         ClearBrush->setVisible(!clear);
     }
-    fViewer->Canvas().Pen.Style = *style;
+    drawing().setPenStyle(*style);
+    drawing().setLinePenStyle(*style);
     shapePen->SetPenStyle(*style);
     bar.linePenStyle = *style;
     fMain->ShowPreviews(bar);
@@ -107,21 +112,22 @@ void TfSetup::SetPenStyle(QObject* Sender)
 
 void TfSetup::PenColorClick(QObject*)
 {
-    const bool line = fMain->LineMode;
-    const auto chosen = Services::Dialogs().ChooseColor(this, line ? fMain->LinePenColor : fMain->BoxPenColor);
+    DrawingSettings& settings = drawing();
+    const bool line = settings.lineMode();
+    const auto chosen =
+        Services::Dialogs().ChooseColor(this, line ? settings.linePen().color : settings.boxPen().color);
     if (!chosen)
         return;
-    TCanvas& canvas = fViewer->Canvas();
     shapePen->SetBrushColor(*chosen);
     shapePen->SetPenColor(*chosen);
-    canvas.Pen.Color = *chosen;
+    settings.setPenColor(*chosen);
     TfMain::PreviewChange bar;
     if (line) {
-        fMain->LinePenColor = *chosen;
-        canvas.Brush.Color = *chosen;
+        settings.setLineColor(*chosen);
+        settings.setBrushColor(*chosen);
         bar.linePenColor = *chosen;
     } else {
-        fMain->BoxPenColor = *chosen;
+        settings.setBoxColor(*chosen);
         Shape1->SetPenColor(*chosen);
         bar.outlinePenColor = *chosen;
     }
@@ -131,19 +137,20 @@ void TfSetup::PenColorClick(QObject*)
 void TfSetup::TrackBar1Change(QObject*)
 {
     const int thickness = thicknessFromSlider();
-    fViewer->Canvas().Pen.Width = thickness;
+    DrawingSettings& settings = drawing();
+    settings.setPenWidth(thickness);
     lLine->SetCaption(IntToStr(thickness));
     shapePen->SetHeight(thickness / 2 + 1);
     shapePen->SetTop(linePreviewTop(thickness));
     // Only the thinnest line pen may be dashed or dotted.
-    const bool linePen = thickness == 1 ? fMain->Mode == 1 || fMain->Mode == 2 : fMain->LineMode;
+    const bool linePen = thickness == 1 ? isLineFamily(settings.tool()) : settings.lineMode();
     TfMain::PreviewChange bar;
     if (linePen) {
         SolidPen->SetDown(true);
         setDashedChoices(thickness == 1);
-        fMain->LinePenThickness = thickness;
+        settings.setLineThickness(thickness);
     } else {
-        fMain->BoxPenThickness = thickness;
+        settings.setBoxThickness(thickness);
         bar.outlinePenWidth = previewPenWidth(thickness);
     }
     // At the thinnest pen the samples keep the size they had.
@@ -176,8 +183,8 @@ void TfSetup::HighlightClick(QObject*)
 
 void TfSetup::SetBrushStyle(QObject* Sender)
 {
-    TCanvas& canvas = fViewer->Canvas();
-    canvas.Brush.Color = Shape1->Brush().Color;
+    DrawingSettings& settings = drawing();
+    settings.setBrushColor(settings.fill().Color);
     const std::optional<TBrushStyle> style =
         styleOf<TBrushStyle>(Sender, {{SolidBrush, bsSolid}, {ClearBrush, bsClear}, {HorizontalBrush, bsHorizontal},
                                       {VerticalBrush, bsVertical}, {FDiagonalBrush, bsFDiagonal},
@@ -188,9 +195,10 @@ void TfSetup::SetBrushStyle(QObject* Sender)
     lColor->setVisible(!clear);
     if (!style)
         return;
-    canvas.Brush.Style = *style;
+    settings.setBrushStyle(*style);
+    settings.setFillStyle(*style);
     Shape1->SetBrushStyle(*style);
-    fMain->BoxBrushStyle = Sender->objectName();
+    settings.setFillName(Sender->objectName());
     lClear->setVisible(!clear);
     ClearPen->setVisible(!clear);
     TfMain::PreviewChange bar;
@@ -200,10 +208,9 @@ void TfSetup::SetBrushStyle(QObject* Sender)
 
 std::optional<TColor> TfSetup::chooseBrushColor()
 {
-    TCanvas& canvas = fViewer->Canvas();
-    const auto chosen = Services::Dialogs().ChooseColor(this, canvas.Brush.Color);
+    const auto chosen = Services::Dialogs().ChooseColor(this, drawing().brush().Color);
     if (chosen)
-        canvas.Brush.Color = *chosen;
+        drawing().setBrushColor(*chosen);
     return chosen;
 }
 
@@ -212,6 +219,7 @@ void TfSetup::BrushColorClick(QObject*)
     const auto chosen = chooseBrushColor();
     if (!chosen)
         return;
+    drawing().setFillColor(*chosen);
     Shape1->SetBrushColor(*chosen);
     TfMain::PreviewChange bar;
     bar.fillColor = *chosen;
@@ -260,20 +268,18 @@ void TfSetup::cboxFontNameChange(QObject*)
         index = typed;
     if (index < 0)
         return;
-    TFont f = pText->Font();
+    TFont f = drawing().font();
     f.Name = cboxFontName->itemText(index);
-    pText->SetFont(f);
+    showFont(f);
     cboxFontName->SetText(f.Name);
-    fViewer->Canvas().Font.Name = f.Name;
 }
 
 void TfSetup::sbtnFontClick(QObject*)
 {
-    const auto chosen = Services::Dialogs().ChooseFont(this, pText->Font());
+    const auto chosen = Services::Dialogs().ChooseFont(this, drawing().font());
     if (!chosen)
         return;
-    fViewer->Canvas().Font = *chosen;
-    pText->SetFont(*chosen);
+    showFont(*chosen);
     cboxFontName->SetText(chosen->Name);
     lFontSize->SetCaption(IntToStr(chosen->Size));
     TrackBar2->SetPosition(TrackBar2->Max() - chosen->Size + 10);
@@ -284,26 +290,27 @@ void TfSetup::sbtnFontClick(QObject*)
 void TfSetup::TrackBar2Change(QObject*)
 {
     lFontSize->SetCaption(IntToStr(TrackBar2->Max() - TrackBar2->Position() + 10));
-    TFont f = pText->Font();
+    TFont f = drawing().font();
     f.Size = StrToInt(lFontSize->Caption());
-    pText->SetFont(f);
-    fViewer->Canvas().Font.Size = f.Size;
+    showFont(f);
 }
 
 void TfSetup::setStyle(TSpeedButton* button, TFontStyle style)
 {
     if (FUpdating)
         return;
-    TFont f = pText->Font();
-    TFontStyles& canvasStyle = fViewer->Canvas().Font.Style;
-    if (button->Down()) {
+    TFont f = drawing().font();
+    if (button->Down())
         f.Style |= style;
-        canvasStyle |= style;
-    } else {
+    else
         f.Style &= ~style;
-        canvasStyle &= ~style;
-    }
-    pText->SetFont(f);
+    showFont(f);
+}
+
+void TfSetup::showFont(const TFont& font)
+{
+    drawing().setFont(font);
+    pText->SetFont(font);
 }
 
 void TfSetup::BoldButtonClick(QObject*) { setStyle(BoldButton, fsBold); }
@@ -321,13 +328,12 @@ void TfSetup::SelectionChange(QObject*)
 
 void TfSetup::sbtnFontColorClick(QObject*)
 {
-    const auto chosen = Services::Dialogs().ChooseColor(this, pText->Font().Color);
+    const auto chosen = Services::Dialogs().ChooseColor(this, drawing().font().Color);
     if (!chosen)
         return;
-    fViewer->Canvas().Font.Color = *chosen;
-    TFont f = pText->Font();
+    TFont f = drawing().font();
     f.Color = *chosen;
-    pText->SetFont(f);
+    showFont(f);
 }
 
 void TfSetup::sbtnFontbkgdColorClick(QObject*)
@@ -337,12 +343,12 @@ void TfSetup::sbtnFontbkgdColorClick(QObject*)
         return;
     pText->SetColor(ckboxTextbkgd->Checked() ? *chosen : clSilver);
     // The text tool takes its background from here when it is next chosen.
-    fMain->FontBkColor = *chosen;
+    drawing().setTextBackColor(*chosen);
 }
 
 void TfSetup::ckboxTextbkgdClick(QObject*)
 {
-    fViewer->Canvas().Brush.Style = ckboxTextbkgd->Checked() ? bsSolid : bsClear;
+    drawing().setBrushStyle(ckboxTextbkgd->Checked() ? bsSolid : bsClear);
 }
 
 void TfSetup::eTextChange(QObject*)
@@ -498,8 +504,10 @@ void TfSetup::ShowBoxChoices(int thickness, TColor colour)
     setFillControls(true);
     // An empty fill needs the pen: the clear pen is offered only with a fill.
     const bool emptyFill = ClearBrush->Down();
-    if (emptyFill)
+    if (emptyFill) {
+        drawing().setFillStyle(bsClear);
         Shape1->SetBrushStyle(bsClear);
+    }
     ClearPen->setVisible(!emptyFill);
     lClear->setVisible(!emptyFill);
 }

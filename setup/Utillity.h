@@ -7,6 +7,20 @@
 
 #include <optional>
 
+class DrawingSettings;
+
+// The setup dialog's samples as designed: the pens before any is chosen or
+// read; a pen stored as black stands for these.
+namespace SetupDesign {
+constexpr TColor LineColor = clAqua;
+// The line sample's height, which gives the line thickness of the first show.
+constexpr int LineSampleHeight = 10;
+// The thickness figure's caption, the line thickness of a first run.
+constexpr int LineFigure = 5;
+constexpr TColor OutlineColor = clLime;
+constexpr int OutlineWidth = 4;
+} // namespace SetupDesign
+
 class TfSetup : public TForm {
 public:
     explicit TfSetup(QWidget* owner = nullptr);
@@ -191,6 +205,8 @@ private:
     void createFrameButtons();
     void nameControls();
     void setStyle(TSpeedButton* button, TFontStyle style);
+    // A font chosen: the surface writes with it, the sample shows it.
+    void showFont(const TFont& font);
     int thicknessFromSlider() const { return TrackBar1->Max() + 1 - TrackBar1->Position(); }
     // Makes sure the folder exists; returns the folder a file dialog starts in.
     QString prepareFolder(const QString& folder, const QString& name);
@@ -200,6 +216,8 @@ private:
     std::optional<QString> chooseBitmap(const QString& folder, const QString& name);
     // The colour dialog for the surface's brush, which takes the colour chosen.
     std::optional<TColor> chooseBrushColor();
+    // The bar's drawing settings, which this dialog changes.
+    static DrawingSettings& drawing();
     void matchTabletBoxes(TCheckBox* clicked, TCheckBox* other);
 
 public:

@@ -4,13 +4,12 @@
 #pragma once
 
 #include "Form.h"
+#include "ToolMode.h"
 
 #include <memory>
 
 class QShortcut;
 class THistory;
-
-enum TDrawingTool { dtText, dtScribble, dtLine, dtRectangle, dtEllipse, dtRoundRect };
 
 class TfViewer : public TForm {
 public:
