@@ -134,8 +134,6 @@ void TfMain::readShapeSettings(const TSettingsFile& ini)
     if (!brushColor.isEmpty()) {
         const TColor c = ini.ReadInteger(Setting::BrushColor, brushColor);
         drawing_.setFillColor(c);
-        fSetup->Shape1->SetBrushColor(c);
-        Shape1->SetBrushColor(c);
     }
     drawing_.setFillName(ini.Read(Setting::BrushStyle, QStringLiteral("SolidBrush")));
 }

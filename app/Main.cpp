@@ -66,10 +66,12 @@ TfMain::TfMain(const QString& programDir, QWidget* owner) : TForm(owner)
     setFont(TFont{QStringLiteral("MS Sans Serif"), 8, clBlack, 0}.toQFont());
     setWindowIcon(QIcon(QPixmap::fromImage(Glyphs::AppIcon())));
     createControls();
-    // The surface draws with the settings as they are after every change.
+    // The surface draws with the settings as they are after every change,
+    // and the bar's samples show their styles and fill.
     drawing_.onChange([this] {
         if (fViewer)
             drawing_.applyTo(fViewer->Canvas());
+        showDrawingStyles();
     });
     QObject::connect(&noticeEnds_, &QTimer::timeout, lNotice, [this] { lNotice->Hide(); });
     SysInfo1 = new TSysInfo(this);
@@ -321,8 +323,6 @@ void TfMain::SetLineMode(bool Line)
         fViewer->Scribble = false;
         const DrawingSettings::FamilyPen& pen = drawing_.boxPen();
         Shape1->SetPenColor(pen.color);
-        Shape1->SetBrushColor(drawing_.fill().Color);
-        Shape1->SetBrushStyle(drawing_.fill().Style);
         Shape1->SetPenWidth(previewPenWidth(pen.thickness));
         lHighlight->Hide();
         fSetup->ShowBoxChoices(pen.thickness, pen.color);
@@ -605,20 +605,23 @@ void TfMain::sbtnIconClick(QObject*)
 
 // ---- What the setup dialog asks of the bar
 
+void TfMain::showDrawingStyles()
+{
+    shapePen->SetPenStyle(drawing_.linePen().style);
+    Shape1->SetPenStyle(drawing_.boxPen().style);
+    Shape1->SetBrush(drawing_.fill());
+}
+
 void TfMain::ShowPreviews(const PreviewChange& change)
 {
     const auto follow = [](const auto& value, auto* sample, auto set) {
         if (value)
             (sample->*set)(*value);
     };
-    follow(change.linePenStyle, shapePen, &TShape::SetPenStyle);
     follow(change.linePenColor, shapePen, &TShape::SetPenColor);
     follow(change.lineHeight, shapePen, &TShape::SetHeight);
-    follow(change.outlinePenStyle, Shape1, &TShape::SetPenStyle);
     follow(change.outlinePenColor, Shape1, &TShape::SetPenColor);
     follow(change.outlinePenWidth, Shape1, &TShape::SetPenWidth);
-    follow(change.fillStyle, Shape1, &TShape::SetBrushStyle);
-    follow(change.fillColor, Shape1, &TShape::SetBrushColor);
     follow(change.highlight, lHighlight, &TLabel::setVisible);
     if (change.stamp)
         Image1->Picture.Assign(*change.stamp);

@@ -173,6 +173,8 @@ private:
     // The bar as it is with no capture on the screen.
     void showCaptureRemoved();
     void watchMarks();
+    // The pen styles and the fill on the bar's samples.
+    void showDrawingStyles();
 
     // setup.ini, read at the first show and written at the end (BarSettings.cpp).
     void readStoredSettings(QStringList& errors);
@@ -211,13 +213,12 @@ private:
 
 public:
     // ---- What the setup dialog asks of the bar
-    // The bar's samples of the pen, the fill, the highlighter and the stamp
-    // follow the setup dialog; what a change leaves unset stays as it is.
+    // The bar's samples of the pen colours and sizes, the highlighter and
+    // the stamp follow the setup dialog; what a change leaves unset stays as
+    // it is. (Their styles and fill follow the drawing settings.)
     struct PreviewChange {
-        std::optional<TPenStyle> linePenStyle, outlinePenStyle;
-        std::optional<TColor> linePenColor, outlinePenColor, fillColor;
+        std::optional<TColor> linePenColor, outlinePenColor;
         std::optional<int> lineHeight, outlinePenWidth;
-        std::optional<TBrushStyle> fillStyle;
         std::optional<bool> highlight;
         std::optional<QImage> stamp;
     };

@@ -12,6 +12,7 @@
 
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QPointer>
 #include <optional>
 #include <utility>
 
@@ -92,22 +93,16 @@ void TfSetup::SetPenStyle(QObject* Sender)
                                     {DashDotDotPen, psDashDotDot}, {ClearPen, psClear}});
     if (!style)
         return;
-    TfMain::PreviewChange bar;
     // Only these two styles reach a box's outline: they say whether a box is
     // outlined at all; and the clear pen may not meet the clear fill: that
     // box could not be seen.
     if ((clear || *style == psSolid) && isBoxFamily(drawing().tool())) {
         drawing().setOutlineStyle(*style);
-        Shape1->SetPenStyle(*style);
-        bar.outlinePenStyle = *style;
         lEmpty->setVisible(!clear);
         ClearBrush->setVisible(!clear);
     }
     drawing().setPenStyle(*style);
     drawing().setLinePenStyle(*style);
-    shapePen->SetPenStyle(*style);
-    bar.linePenStyle = *style;
-    fMain->ShowPreviews(bar);
 }
 
 void TfSetup::PenColorClick(QObject*)
@@ -197,13 +192,9 @@ void TfSetup::SetBrushStyle(QObject* Sender)
         return;
     settings.setBrushStyle(*style);
     settings.setFillStyle(*style);
-    Shape1->SetBrushStyle(*style);
     settings.setFillName(Sender->objectName());
     lClear->setVisible(!clear);
     ClearPen->setVisible(!clear);
-    TfMain::PreviewChange bar;
-    bar.fillStyle = *style;
-    fMain->ShowPreviews(bar);
 }
 
 std::optional<TColor> TfSetup::chooseBrushColor()
@@ -216,14 +207,8 @@ std::optional<TColor> TfSetup::chooseBrushColor()
 
 void TfSetup::BrushColorClick(QObject*)
 {
-    const auto chosen = chooseBrushColor();
-    if (!chosen)
-        return;
-    drawing().setFillColor(*chosen);
-    Shape1->SetBrushColor(*chosen);
-    TfMain::PreviewChange bar;
-    bar.fillColor = *chosen;
-    fMain->ShowPreviews(bar);
+    if (const auto chosen = chooseBrushColor())
+        drawing().setFillColor(*chosen);
 }
 
 // ---- Frame
@@ -270,7 +255,7 @@ void TfSetup::cboxFontNameChange(QObject*)
         return;
     TFont f = drawing().font();
     f.Name = cboxFontName->itemText(index);
-    showFont(f);
+    drawing().setFont(f);
     cboxFontName->SetText(f.Name);
 }
 
@@ -279,7 +264,7 @@ void TfSetup::sbtnFontClick(QObject*)
     const auto chosen = Services::Dialogs().ChooseFont(this, drawing().font());
     if (!chosen)
         return;
-    showFont(*chosen);
+    drawing().setFont(*chosen);
     cboxFontName->SetText(chosen->Name);
     lFontSize->SetCaption(IntToStr(chosen->Size));
     TrackBar2->SetPosition(TrackBar2->Max() - chosen->Size + 10);
@@ -292,7 +277,7 @@ void TfSetup::TrackBar2Change(QObject*)
     lFontSize->SetCaption(IntToStr(TrackBar2->Max() - TrackBar2->Position() + 10));
     TFont f = drawing().font();
     f.Size = StrToInt(lFontSize->Caption());
-    showFont(f);
+    drawing().setFont(f);
 }
 
 void TfSetup::setStyle(TSpeedButton* button, TFontStyle style)
@@ -304,13 +289,7 @@ void TfSetup::setStyle(TSpeedButton* button, TFontStyle style)
         f.Style |= style;
     else
         f.Style &= ~style;
-    showFont(f);
-}
-
-void TfSetup::showFont(const TFont& font)
-{
-    drawing().setFont(font);
-    pText->SetFont(font);
+    drawing().setFont(f);
 }
 
 void TfSetup::BoldButtonClick(QObject*) { setStyle(BoldButton, fsBold); }
@@ -333,7 +312,7 @@ void TfSetup::sbtnFontColorClick(QObject*)
         return;
     TFont f = drawing().font();
     f.Color = *chosen;
-    showFont(f);
+    drawing().setFont(f);
 }
 
 void TfSetup::sbtnFontbkgdColorClick(QObject*)
@@ -504,10 +483,8 @@ void TfSetup::ShowBoxChoices(int thickness, TColor colour)
     setFillControls(true);
     // An empty fill needs the pen: the clear pen is offered only with a fill.
     const bool emptyFill = ClearBrush->Down();
-    if (emptyFill) {
+    if (emptyFill)
         drawing().setFillStyle(bsClear);
-        Shape1->SetBrushStyle(bsClear);
-    }
     ClearPen->setVisible(!emptyFill);
     lClear->setVisible(!emptyFill);
 }
@@ -536,6 +513,18 @@ void TfSetup::ShowLineSlider(int thickness, TColor colour)
     shapePen->SetPenColor(colour);
 }
 
+void TfSetup::FollowDrawing(DrawingSettings& settings)
+{
+    settings.onChange([this, self = QPointer<TfSetup>(this), &settings] {
+        if (!self)
+            return;
+        shapePen->SetPenStyle(settings.linePen().style);
+        Shape1->SetPenStyle(settings.boxPen().style);
+        Shape1->SetBrush(settings.fill());
+        pText->SetFont(settings.font());
+    });
+}
+
 void TfSetup::ShowFontSettings(const TFont& font, bool background, TColor backColour)
 {
     cboxFontName->SetText(font.Name);
@@ -546,7 +535,6 @@ void TfSetup::ShowFontSettings(const TFont& font, bool background, TColor backCo
     for (const FontStyleChoice& s : FontStyleChoices)
         if (font.Style & s.style)
             (this->*s.button)->SetDown(true);
-    pText->SetFont(font);
 }
 
 void TfSetup::ShowTabletChoice(bool available, bool on)

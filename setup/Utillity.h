@@ -205,8 +205,6 @@ private:
     void createFrameButtons();
     void nameControls();
     void setStyle(TSpeedButton* button, TFontStyle style);
-    // A font chosen: the surface writes with it, the sample shows it.
-    void showFont(const TFont& font);
     int thicknessFromSlider() const { return TrackBar1->Max() + 1 - TrackBar1->Position(); }
     // Makes sure the folder exists; returns the folder a file dialog starts in.
     QString prepareFolder(const QString& folder, const QString& name);
@@ -234,7 +232,10 @@ public:
     void ShowPenThickness(int thickness);
     // The slider, its figure and the line sample at the stored line pen.
     void ShowLineSlider(int thickness, TColor colour);
-    // The stored font on the text page.
+    // The samples show the pen styles, the fill and the font of these
+    // settings from now on.
+    void FollowDrawing(DrawingSettings& settings);
+    // The stored font on the text page's controls.
     void ShowFontSettings(const TFont& font, bool background, TColor backColour);
     // The tablet choices, offered only when the on-screen keyboard is there.
     void ShowTabletChoice(bool available, bool on);

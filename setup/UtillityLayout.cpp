@@ -4,6 +4,7 @@
 #include "Utillity.h"
 
 #include "Glyphs.h"
+#include "Main.h"
 
 namespace {
 
@@ -87,6 +88,9 @@ TfSetup::TfSetup(QWidget* owner) : TForm(owner)
     createOptionsPage(Notebook1->Page(3));
     createFrameButtons();
     nameControls();
+    // The bar is made first; its drawing settings are what the samples show.
+    if (fMain)
+        FollowDrawing(fMain->Drawing());
 }
 
 void TfSetup::nameControls()

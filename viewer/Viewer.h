@@ -62,6 +62,8 @@ public:
     void SavePicture();
 
 private:
+    // The undo, redo, copy, save and Escape keys.
+    void addShortcuts();
     // The keys work from whichever of the program's windows has the focus,
     // but only while the surface is shown.
     QShortcut* addShortcut(const QList<QKeySequence>& keys, void (TfViewer::*action)());
