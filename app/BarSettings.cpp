@@ -80,10 +80,7 @@ void TfMain::firstRun(QStringList& errors)
 
 void TfMain::applyFirstRunSettings(QStringList& errors)
 {
-    LinePenColor = fSetup->shapePen->Pen().Color;
-    LinePenThickness = StrToInt(fSetup->lLine->Caption());
-    BoxPenColor = fSetup->Shape1->Pen().Color;
-    BoxPenThickness = fSetup->Shape1->Pen().Width;
+    seedDrawingSettings(SetupDesign::LineFigure);
     eText->SetText(QStringLiteral("Type text here"));
     if (FindFile(DefaultStampFile()))
         runStep(errors, [&] { fSetup->LoadStamp(DefaultStampFile()); });
@@ -110,13 +107,14 @@ void TfMain::readSettings(const TSettingsFile& ini)
 
 void TfMain::readPenSettings(const TSettingsFile& ini)
 {
-    LinePenThickness = readThickness(ini, Setting::LineThickness, QStringLiteral("0"));
-    fSetup->ShowPenThickness(LinePenThickness);
+    const int thickness = readThickness(ini, Setting::LineThickness, QStringLiteral("0"));
+    drawing_.setLineThickness(thickness);
+    fSetup->ShowPenThickness(thickness);
 
-    LinePenColor = ini.ReadInteger(Setting::LineColor, QStringLiteral("0"));
-    if (LinePenColor == 0)
-        LinePenColor = fSetup->shapePen->Pen().Color;
-    fSetup->shapePen->SetPenColor(LinePenColor);
+    const TColor colour = ini.ReadInteger(Setting::LineColor, QStringLiteral("0"));
+    // Black stands for the pen the dialog is designed with.
+    drawing_.setLineColor(colour == 0 ? SetupDesign::LineColor : colour);
+    fSetup->shapePen->SetPenColor(drawing_.linePen().color);
 
     if (ini.ReadFlag(Setting::Marker)) {
         fSetup->Highlight->SetDown(true);
@@ -126,63 +124,65 @@ void TfMain::readPenSettings(const TSettingsFile& ini)
 
 void TfMain::readShapeSettings(const TSettingsFile& ini)
 {
-    BoxPenThickness = readThickness(ini, Setting::PenThickness, QStringLiteral("1"));
-    Shape1->SetPenWidth(previewPenWidth(BoxPenThickness));
+    drawing_.setBoxThickness(readThickness(ini, Setting::PenThickness, QStringLiteral("1")));
+    Shape1->SetPenWidth(previewPenWidth(drawing_.boxPen().thickness));
 
-    BoxPenColor = ini.ReadInteger(Setting::PenColor, QStringLiteral("0"));
-    if (BoxPenColor == 0)
-        BoxPenColor = fSetup->Shape1->Pen().Color;
+    const TColor colour = ini.ReadInteger(Setting::PenColor, QStringLiteral("0"));
+    drawing_.setBoxColor(colour == 0 ? SetupDesign::OutlineColor : colour);
 
     const QString brushColor = ini.Read(Setting::BrushColor, QString());
     if (!brushColor.isEmpty()) {
         const TColor c = ini.ReadInteger(Setting::BrushColor, brushColor);
-        fSetup->Shape1->SetBrushColor(c);
-        Shape1->SetBrushColor(c);
+        drawing_.setFillColor(c);
     }
-    BoxBrushStyle = ini.Read(Setting::BrushStyle, QStringLiteral("SolidBrush"));
+    drawing_.setFillName(ini.Read(Setting::BrushStyle, QStringLiteral("SolidBrush")));
 }
 
 void TfMain::readFontSettings(const TSettingsFile& ini)
 {
-    TFont f = fSetup->pText->Font();
+    TFont f = drawing_.font();
     const QString name = ini.Read(Setting::FontName, QString());
     if (!name.isEmpty())
         f.Name = name.left(31);
     try {
         f.Size = ini.ReadInteger(Setting::FontSize, QStringLiteral("10"), 1, MaxFontSize);
         f.Color = ini.ReadInteger(Setting::FontColor, QStringLiteral("128"));
-        FontBkColor = ini.ReadInteger(Setting::FontBkColor, QStringLiteral("128"));
+        drawing_.setTextBackColor(ini.ReadInteger(Setting::FontBkColor, QStringLiteral("128")));
     } catch (const Exception&) {
         // The next close writes back what the dialog shows: what was read
         // before the damaged number must not be lost with it.
-        fSetup->ShowFontSettings(f, fSetup->ckboxTextbkgd->Checked(), FontBkColor);
+        showFont(f, fSetup->ckboxTextbkgd->Checked());
         throw;
     }
     for (const FontStyleChoice& s : FontStyleChoices)
         if (ini.ReadFlag(s.setting))
             f.Style |= s.style;
     const bool background = ini.ReadFlag(Setting::FontBackground);
-    fSetup->ShowFontSettings(f, background, FontBkColor);
-    TCanvas& canvas = fViewer->Canvas();
-    canvas.Brush.Style = background ? bsSolid : bsClear;
-    if (background)
-        canvas.Brush.Color = FontBkColor;
+    showFont(f, background);
+    drawing_.useTextBackground(background);
     eText->SetText(ini.Read(Setting::FontText, QString()));
+}
+
+void TfMain::showFont(const TFont& font, bool background)
+{
+    drawing_.setFont(font);
+    fSetup->ShowFontSettings(font, background, drawing_.textBackColor());
 }
 
 void TfMain::selectStoredTool(const TSettingsFile& ini)
 {
-    Mode = ini.ReadInteger(Setting::Mode, QStringLiteral("0"));
-    if (Mode == 0)
-        Mode = 1;
-    if (Mode == 6)
+    const int mode = ini.ReadInteger(Setting::Mode, QStringLiteral("0"));
+    const ToolMode tool = toolOfNumber(mode == 0 ? 1 : mode);
+    drawing_.setTool(tool);
+    if (tool == ToolMode::Text)
         fSetup->Notebook1->SetPageIndex(1);
     ReapplyTool();
-    if (Mode == 1 || Mode == 2) {
-        fSetup->ShowLineSlider(LinePenThickness, LinePenColor);
-        shapePen->SetHeight(LinePenThickness / 2 + 1);
-        shapePen->SetPenColor(LinePenColor);
-    } else if (Mode >= 3 && Mode <= 5) {
+    if (isLineFamily(tool)) {
+        const DrawingSettings::FamilyPen& pen = drawing_.linePen();
+        fSetup->ShowLineSlider(pen.thickness, pen.color);
+        shapePen->SetHeight(pen.thickness / 2 + 1);
+        shapePen->SetPenColor(pen.color);
+    } else if (isBoxFamily(tool)) {
         applyStoredBrushStyle();
     }
 }
@@ -193,7 +193,7 @@ void TfMain::applyStoredBrushStyle()
                                      fSetup->VerticalBrush,   fSetup->FDiagonalBrush, fSetup->BDiagonalBrush,
                                      fSetup->CrossBrush,      fSetup->DiagCrossBrush};
     for (TSpeedButton* button : buttons) {
-        if (BoxBrushStyle == button->objectName()) {
+        if (drawing_.fillName() == button->objectName()) {
             button->SetDown(true);
             button->OnClick(button);
             return;
@@ -269,18 +269,18 @@ void TfMain::keepUnreadSettingsAside() const
 
 void TfMain::writeSettings(TSettingsFile& ini) const
 {
-    const TFont f = fSetup->pText->Font();
     ini.WriteFlag(Setting::Operating, false);
-    ini.WriteInteger(Setting::Mode, Mode);
-    ini.WriteInteger(Setting::LineThickness, LinePenThickness);
-    ini.WriteInteger(Setting::LineColor, LinePenColor);
+    ini.WriteInteger(Setting::Mode, Mode());
+    ini.WriteInteger(Setting::LineThickness, LinePenThickness());
+    ini.WriteInteger(Setting::LineColor, LinePenColor());
     ini.WriteFlag(Setting::Marker, fSetup->Highlight->Down());
-    ini.WriteInteger(Setting::PenThickness, BoxPenThickness);
-    ini.WriteInteger(Setting::PenColor, BoxPenColor);
-    ini.WriteInteger(Setting::BrushColor, fSetup->Shape1->Brush().Color);
-    ini.Write(Setting::BrushStyle, BoxBrushStyle);
+    ini.WriteInteger(Setting::PenThickness, BoxPenThickness());
+    ini.WriteInteger(Setting::PenColor, BoxPenColor());
+    ini.WriteInteger(Setting::BrushColor, drawing_.fill().Color);
+    ini.Write(Setting::BrushStyle, BoxBrushStyle());
+    // The name, size and background as the dialog shows them.
     ini.Write(Setting::FontName, fSetup->cboxFontName->Text());
-    ini.WriteInteger(Setting::FontColor, f.Color);
+    ini.WriteInteger(Setting::FontColor, drawing_.font().Color);
     ini.WriteInteger(Setting::FontBkColor, fSetup->pText->Color());
     ini.Write(Setting::FontSize, fSetup->lFontSize->Caption());
     ini.Write(Setting::FontText, eText->Text());

@@ -6,7 +6,6 @@
 #include "Exceptions.h"
 #include "FileIO.h"
 #include "Folders.h"
-#include "FontStyles.h"
 #include "Glyphs.h"
 #include "Gpshape.h"
 #include "Help.h"
@@ -67,6 +66,13 @@ TfMain::TfMain(const QString& programDir, QWidget* owner) : TForm(owner)
     setFont(TFont{QStringLiteral("MS Sans Serif"), 8, clBlack, 0}.toQFont());
     setWindowIcon(QIcon(QPixmap::fromImage(Glyphs::AppIcon())));
     createControls();
+    // The surface draws with the settings as they are after every change,
+    // and the bar's samples show their styles and fill.
+    drawing_.onChange([this] {
+        if (fViewer)
+            drawing_.applyTo(fViewer->Canvas());
+        showDrawingStyles();
+    });
     QObject::connect(&noticeEnds_, &QTimer::timeout, lNotice, [this] { lNotice->Hide(); });
     SysInfo1 = new TSysInfo(this);
     Wire(OnShow, this, &TfMain::FormShow);
@@ -153,11 +159,8 @@ void TfMain::FormShow(QObject*)
     fSetup->CurrentDir = CurrentDir;
     fStamp->CurrentDir = CurrentDir;
     fViewer->setGeometry(DesktopBounds());
-    LinePenThickness = fSetup->shapePen->Height() / 2 + 1;
-    LinePenColor = fSetup->shapePen->Pen().Color;
-    BoxPenThickness = fSetup->Shape1->Pen().Width;
-    BoxPenColor = fSetup->Shape1->Pen().Color;
-    Mode = 1;
+    seedDrawingSettings(SetupDesign::LineSampleHeight / 2 + 1);
+    drawing_.setTool(ToolMode::Scribble);
     fSetup->GetFontNames();
     if (!folderNotice_.isEmpty())
         Services::Messages().Show(this, MessageRequest{folderNotice_, Application->Title, MsgButtons::OK,
@@ -171,6 +174,15 @@ void TfMain::FormShow(QObject*)
     // Everything that went wrong, in one box.
     if (!errors.isEmpty())
         Application->ShowException(Exception(errors.join(QStringLiteral("\n\n"))));
+}
+
+void TfMain::seedDrawingSettings(int lineThickness)
+{
+    // The pens of the setup dialog's samples as designed.
+    drawing_.setLineThickness(lineThickness);
+    drawing_.setLineColor(SetupDesign::LineColor);
+    drawing_.setBoxThickness(SetupDesign::OutlineWidth);
+    drawing_.setBoxColor(SetupDesign::OutlineColor);
 }
 
 void TfMain::FormFirstPaint(QObject*)
@@ -205,9 +217,8 @@ namespace {
 enum class ToolKind { Line, Box, Text };
 
 struct Tool {
-    int mode;
+    ToolMode mode;
     ToolKind kind;
-    TDrawingTool drawing;
     TSpeedButton* TfMain::*button;
     TShape* TfMain::*indicator;
     void (TfMain::*handler)(QObject*);
@@ -218,19 +229,19 @@ struct Tool {
 };
 
 const Tool Tools[] = {
-    {1, ToolKind::Line, dtScribble, &TfMain::btnScribble, &TfMain::sScribble, &TfMain::btnScribbleClick,
+    {ToolMode::Scribble, ToolKind::Line, &TfMain::btnScribble, &TfMain::sScribble, &TfMain::btnScribbleClick,
      &TfMain::shapePen},
-    {2, ToolKind::Line, dtLine, &TfMain::btnLine, &TfMain::sLine, &TfMain::btnLineClick, &TfMain::shapePen},
-    {3, ToolKind::Box, dtRectangle, &TfMain::btnRectangle, &TfMain::sRectangle, &TfMain::btnRectangleClick,
+    {ToolMode::Line, ToolKind::Line, &TfMain::btnLine, &TfMain::sLine, &TfMain::btnLineClick, &TfMain::shapePen},
+    {ToolMode::Rectangle, ToolKind::Box, &TfMain::btnRectangle, &TfMain::sRectangle, &TfMain::btnRectangleClick,
      &TfMain::Shape1, stRectangle, stRectangle},
-    {4, ToolKind::Box, dtRoundRect, &TfMain::btnRoundRect, &TfMain::sRoundRect, &TfMain::btnRoundRectClick,
+    {ToolMode::RoundRect, ToolKind::Box, &TfMain::btnRoundRect, &TfMain::sRoundRect, &TfMain::btnRoundRectClick,
      &TfMain::Shape1, stRoundRect, stRoundRect},
-    {5, ToolKind::Box, dtEllipse, &TfMain::btnEllipse, &TfMain::sEllipse, &TfMain::btnEllipseClick, &TfMain::Shape1,
-     stCircle, stEllipse},
-    {6, ToolKind::Text, dtText, &TfMain::btnText, &TfMain::sText, &TfMain::btnTextClick},
+    {ToolMode::Ellipse, ToolKind::Box, &TfMain::btnEllipse, &TfMain::sEllipse, &TfMain::btnEllipseClick,
+     &TfMain::Shape1, stCircle, stEllipse},
+    {ToolMode::Text, ToolKind::Text, &TfMain::btnText, &TfMain::sText, &TfMain::btnTextClick},
 };
 
-const Tool* toolOfMode(int mode)
+const Tool* toolOfMode(ToolMode mode)
 {
     for (const Tool& tool : Tools)
         if (tool.mode == mode)
@@ -240,30 +251,30 @@ const Tool* toolOfMode(int mode)
 
 } // namespace
 
-void TfMain::btnScribbleClick(QObject*) { selectTool(1); }
-void TfMain::btnLineClick(QObject*) { selectTool(2); }
-void TfMain::btnRectangleClick(QObject*) { selectTool(3); }
-void TfMain::btnRoundRectClick(QObject*) { selectTool(4); }
-void TfMain::btnEllipseClick(QObject*) { selectTool(5); }
-void TfMain::btnTextClick(QObject*) { selectTool(6); }
+void TfMain::btnScribbleClick(QObject*) { selectTool(ToolMode::Scribble); }
+void TfMain::btnLineClick(QObject*) { selectTool(ToolMode::Line); }
+void TfMain::btnRectangleClick(QObject*) { selectTool(ToolMode::Rectangle); }
+void TfMain::btnRoundRectClick(QObject*) { selectTool(ToolMode::RoundRect); }
+void TfMain::btnEllipseClick(QObject*) { selectTool(ToolMode::Ellipse); }
+void TfMain::btnTextClick(QObject*) { selectTool(ToolMode::Text); }
 
-void TfMain::selectTool(int mode)
+void TfMain::selectTool(ToolMode mode)
 {
     const Tool& tool = *toolOfMode(mode);
-    Mode = mode;
+    drawing_.setTool(mode);
     switch (tool.kind) {
     case ToolKind::Line:
-        fViewer->DrawingTool = tool.drawing;
+        fViewer->DrawingTool = drawingToolOf(mode);
         fViewer->Writing = false;
-        fViewer->Scribble = tool.drawing == dtScribble;
+        fViewer->Scribble = mode == ToolMode::Scribble;
         // The highlighter runs level along the line tool only.
         if (lHighlight->Visible())
-            fViewer->HLock = tool.drawing == dtLine;
+            fViewer->HLock = mode == ToolMode::Line;
         SetLineMode(true);
         break;
     case ToolKind::Box:
         SetLineMode(false);
-        fViewer->DrawingTool = tool.drawing;
+        fViewer->DrawingTool = drawingToolOf(mode);
         fSetup->Shape1->SetShape(tool.setupShape);
         Shape1->SetShape(tool.barShape);
         break;
@@ -283,17 +294,8 @@ void TfMain::chooseTextTool()
     fViewer->DrawingTool = dtText;
     fViewer->Scribble = false;
     fViewer->Writing = true;
-    TCanvas& canvas = fViewer->Canvas();
-    const TFont& f = fSetup->pText->Font();
-    canvas.Font.Name = f.Name;
-    canvas.Font.Size = f.Size;
-    canvas.Font.Color = f.Color;
-    for (const FontStyleChoice& s : FontStyleChoices)
-        canvas.Font.Style = (fSetup->*s.button)->Down() ? (canvas.Font.Style | s.style) : (canvas.Font.Style & ~s.style);
-    const bool background = fSetup->ShowTextBackground(FontBkColor);
-    canvas.Brush.Style = background ? bsSolid : bsClear;
-    if (background)
-        canvas.Brush.Color = FontBkColor;
+    // The surface has the text font already: it follows the settings.
+    drawing_.useTextBackground(fSetup->ShowTextBackground(drawing_.textBackColor()));
 }
 
 void TfMain::setButton()
@@ -309,35 +311,28 @@ void TfMain::SetLineMode(bool Line)
     eText->SetEnabled(false);
     eText->SetColor(clSilver);
     fViewer->Drawing = false;
-    LineMode = Line;
+    drawing_.setLineMode(Line);
     if (Line) {
-        shapePen->SetHeight(LinePenThickness / 2 + 1);
-        shapePen->SetBrushColor(LinePenColor);
-        shapePen->SetPenColor(LinePenColor);
-        fSetup->ShowLineChoices(LinePenThickness, LinePenColor);
+        const DrawingSettings::FamilyPen& pen = drawing_.linePen();
+        shapePen->SetHeight(pen.thickness / 2 + 1);
+        shapePen->SetBrushColor(pen.color);
+        shapePen->SetPenColor(pen.color);
+        fSetup->ShowLineChoices(pen.thickness, pen.color);
     } else {
         fViewer->Writing = false;
         fViewer->Scribble = false;
-        // The bar's box preview takes the fill the setup dialog shows now.
-        Shape1->SetPenColor(BoxPenColor);
-        Shape1->SetBrushColor(fSetup->Shape1->Brush().Color);
-        Shape1->SetBrushStyle(fSetup->Shape1->Brush().Style);
-        Shape1->SetPenWidth(previewPenWidth(BoxPenThickness));
+        const DrawingSettings::FamilyPen& pen = drawing_.boxPen();
+        Shape1->SetPenColor(pen.color);
+        Shape1->SetPenWidth(previewPenWidth(pen.thickness));
         lHighlight->Hide();
-        fSetup->ShowBoxChoices(BoxPenThickness, BoxPenColor);
+        fSetup->ShowBoxChoices(pen.thickness, pen.color);
     }
     SetParameters();
 }
 
 void TfMain::SetParameters()
 {
-    const TShape* preview = LineMode ? fSetup->shapePen : fSetup->Shape1;
-    TCanvas& canvas = fViewer->Canvas();
-    canvas.Pen.Color = preview->Pen().Color;
-    canvas.Brush.Color = preview->Brush().Color;
-    canvas.Pen.Style = preview->Pen().Style;
-    canvas.Brush.Style = preview->Brush().Style;
-    canvas.Pen.Width = LineMode ? LinePenThickness : BoxPenThickness;
+    drawing_.useFamilyPen();
     Application->ProcessMessages();
 }
 
@@ -352,7 +347,7 @@ void TfMain::btnSetupClick(QObject*)
 void TfMain::ReapplyTool()
 {
     // Other values of Mode select nothing.
-    if (const Tool* tool = toolOfMode(Mode)) {
+    if (const Tool* tool = toolOfMode(drawing_.tool())) {
         (this->*tool->button)->SetDown(true);
         (this->*tool->handler)(this);
     }
@@ -499,6 +494,10 @@ void TfMain::btnEraseClick(QObject*)
         } else {
             hiddenForCapture_ = Application->HideWindows();
             Application->ProcessMessages();
+            // The clipboard still holds the last Print Screen picture, the
+            // clean snapshot: paste it back first. The key press after it
+            // leaves a fresh picture there for the next Clear; pressed first,
+            // it would empty the clipboard and the clean picture would be lost.
             PasteScreen();
             simulatePrintScreen();
         }
@@ -606,20 +605,23 @@ void TfMain::sbtnIconClick(QObject*)
 
 // ---- What the setup dialog asks of the bar
 
+void TfMain::showDrawingStyles()
+{
+    shapePen->SetPenStyle(drawing_.linePen().style);
+    Shape1->SetPenStyle(drawing_.boxPen().style);
+    Shape1->SetBrush(drawing_.fill());
+}
+
 void TfMain::ShowPreviews(const PreviewChange& change)
 {
     const auto follow = [](const auto& value, auto* sample, auto set) {
         if (value)
             (sample->*set)(*value);
     };
-    follow(change.linePenStyle, shapePen, &TShape::SetPenStyle);
     follow(change.linePenColor, shapePen, &TShape::SetPenColor);
     follow(change.lineHeight, shapePen, &TShape::SetHeight);
-    follow(change.outlinePenStyle, Shape1, &TShape::SetPenStyle);
     follow(change.outlinePenColor, Shape1, &TShape::SetPenColor);
     follow(change.outlinePenWidth, Shape1, &TShape::SetPenWidth);
-    follow(change.fillStyle, Shape1, &TShape::SetBrushStyle);
-    follow(change.fillColor, Shape1, &TShape::SetBrushColor);
     follow(change.highlight, lHighlight, &TLabel::setVisible);
     if (change.stamp)
         Image1->Picture.Assign(*change.stamp);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "BackgroundSave.h"
+#include "DrawingSettings.h"
 #include "Folders.h"
 #include "Form.h"
 #include "Settings.h"
@@ -65,17 +66,19 @@ public:
     // Says briefly on the bar that a copy or a save worked; it goes by itself.
     TLabel* lNotice;
 
-    // The shared drawing settings.
     QString CurrentDir;
     bool FirstShow = true;
-    QString BoxBrushStyle;
-    int Mode = 1;
-    TColor LinePenColor = clBlack;
-    int LinePenThickness = 1;
-    TColor BoxPenColor = clBlack;
-    int BoxPenThickness = 1;
-    TColor FontBkColor = 0;
-    bool LineMode = false;
+    // The shared drawing settings, held once in Drawing() and read here
+    // under the bar's own names.
+    DrawingSettings& Drawing() { return drawing_; }
+    const QString& BoxBrushStyle() const { return drawing_.fillName(); }
+    int Mode() const { return modeNumber(drawing_.tool()); }
+    TColor LinePenColor() const { return drawing_.linePen().color; }
+    int LinePenThickness() const { return drawing_.linePen().thickness; }
+    TColor BoxPenColor() const { return drawing_.boxPen().color; }
+    int BoxPenThickness() const { return drawing_.boxPen().thickness; }
+    TColor FontBkColor() const { return drawing_.textBackColor(); }
+    bool LineMode() const { return drawing_.lineMode(); }
     // Where the program file lies; the default stamp ships there.
     QString ProgramDir;
     // The pause that lets the hidden bar leave the screen before the grab.
@@ -153,8 +156,10 @@ private:
     void createTextControls();
     // Tooltips on the bar's controls, and F1 for the help window.
     void setUpHelp();
-    // Selects the drawing tool of a Mode from 1 to 6.
-    void selectTool(int mode);
+    // Selects one of the six drawing tools.
+    void selectTool(ToolMode mode);
+    // The pens a run starts from, before setup.ini is read.
+    void seedDrawingSettings(int lineThickness);
     void chooseTextTool();
     void linkHelpButtons();
     void simulatePrintScreen();
@@ -168,6 +173,8 @@ private:
     // The bar as it is with no capture on the screen.
     void showCaptureRemoved();
     void watchMarks();
+    // The pen styles and the fill on the bar's samples.
+    void showDrawingStyles();
 
     // setup.ini, read at the first show and written at the end (BarSettings.cpp).
     void readStoredSettings(QStringList& errors);
@@ -177,6 +184,8 @@ private:
     void readPenSettings(const TSettingsFile& ini);
     void readShapeSettings(const TSettingsFile& ini);
     void readFontSettings(const TSettingsFile& ini);
+    // The font read, in the settings and on the dialog.
+    void showFont(const TFont& font, bool background);
     void selectStoredTool(const TSettingsFile& ini);
     void applyStoredBrushStyle();
     void loadStoredStamp(const TSettingsFile& ini);
@@ -186,6 +195,7 @@ private:
     void saveSettings();
     void keepUnreadSettingsAside() const;
     void writeSettings(TSettingsFile& ini) const;
+    DrawingSettings drawing_;
     bool settingsRead_ = false;
     bool starting_ = false;
     // Told once at the first show when the files moved to the data folder.
@@ -203,13 +213,12 @@ private:
 
 public:
     // ---- What the setup dialog asks of the bar
-    // The bar's samples of the pen, the fill, the highlighter and the stamp
-    // follow the setup dialog; what a change leaves unset stays as it is.
+    // The bar's samples of the pen colours and sizes, the highlighter and
+    // the stamp follow the setup dialog; what a change leaves unset stays as
+    // it is. (Their styles and fill follow the drawing settings.)
     struct PreviewChange {
-        std::optional<TPenStyle> linePenStyle, outlinePenStyle;
-        std::optional<TColor> linePenColor, outlinePenColor, fillColor;
+        std::optional<TColor> linePenColor, outlinePenColor;
         std::optional<int> lineHeight, outlinePenWidth;
-        std::optional<TBrushStyle> fillStyle;
         std::optional<bool> highlight;
         std::optional<QImage> stamp;
     };

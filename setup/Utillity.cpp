@@ -12,6 +12,7 @@
 
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QPointer>
 #include <optional>
 #include <utility>
 
@@ -77,6 +78,8 @@ void TfSetup::setDashedChoices(bool visible)
 
 // ---- Line and fill
 
+DrawingSettings& TfSetup::drawing() { return fMain->Drawing(); }
+
 void TfSetup::SetPenStyle(QObject* Sender)
 {
     // The clear pen hides the colour choice; any other pen brings it back.
@@ -90,38 +93,36 @@ void TfSetup::SetPenStyle(QObject* Sender)
                                     {DashDotDotPen, psDashDotDot}, {ClearPen, psClear}});
     if (!style)
         return;
-    TfMain::PreviewChange bar;
-    // The outline samples show whether a box is outlined at all; and the
-    // clear pen may not meet the clear fill: that box could not be seen.
-    if ((clear || *style == psSolid) && fMain->Mode >= 3 && fMain->Mode <= 5) {
-        Shape1->SetPenStyle(*style);
-        bar.outlinePenStyle = *style;
+    // Only these two styles reach a box's outline: they say whether a box is
+    // outlined at all; and the clear pen may not meet the clear fill: that
+    // box could not be seen.
+    if ((clear || *style == psSolid) && isBoxFamily(drawing().tool())) {
+        drawing().setOutlineStyle(*style);
         lEmpty->setVisible(!clear);
         ClearBrush->setVisible(!clear);
     }
-    fViewer->Canvas().Pen.Style = *style;
-    shapePen->SetPenStyle(*style);
-    bar.linePenStyle = *style;
-    fMain->ShowPreviews(bar);
+    drawing().setPenStyle(*style);
+    drawing().setLinePenStyle(*style);
 }
 
 void TfSetup::PenColorClick(QObject*)
 {
-    const bool line = fMain->LineMode;
-    const auto chosen = Services::Dialogs().ChooseColor(this, line ? fMain->LinePenColor : fMain->BoxPenColor);
+    DrawingSettings& settings = drawing();
+    const bool line = settings.lineMode();
+    const auto chosen =
+        Services::Dialogs().ChooseColor(this, line ? settings.linePen().color : settings.boxPen().color);
     if (!chosen)
         return;
-    TCanvas& canvas = fViewer->Canvas();
     shapePen->SetBrushColor(*chosen);
     shapePen->SetPenColor(*chosen);
-    canvas.Pen.Color = *chosen;
+    settings.setPenColor(*chosen);
     TfMain::PreviewChange bar;
     if (line) {
-        fMain->LinePenColor = *chosen;
-        canvas.Brush.Color = *chosen;
+        settings.setLineColor(*chosen);
+        settings.setBrushColor(*chosen);
         bar.linePenColor = *chosen;
     } else {
-        fMain->BoxPenColor = *chosen;
+        settings.setBoxColor(*chosen);
         Shape1->SetPenColor(*chosen);
         bar.outlinePenColor = *chosen;
     }
@@ -131,19 +132,20 @@ void TfSetup::PenColorClick(QObject*)
 void TfSetup::TrackBar1Change(QObject*)
 {
     const int thickness = thicknessFromSlider();
-    fViewer->Canvas().Pen.Width = thickness;
+    DrawingSettings& settings = drawing();
+    settings.setPenWidth(thickness);
     lLine->SetCaption(IntToStr(thickness));
     shapePen->SetHeight(thickness / 2 + 1);
     shapePen->SetTop(linePreviewTop(thickness));
     // Only the thinnest line pen may be dashed or dotted.
-    const bool linePen = thickness == 1 ? fMain->Mode == 1 || fMain->Mode == 2 : fMain->LineMode;
+    const bool linePen = thickness == 1 ? isLineFamily(settings.tool()) : settings.lineMode();
     TfMain::PreviewChange bar;
     if (linePen) {
         SolidPen->SetDown(true);
         setDashedChoices(thickness == 1);
-        fMain->LinePenThickness = thickness;
+        settings.setLineThickness(thickness);
     } else {
-        fMain->BoxPenThickness = thickness;
+        settings.setBoxThickness(thickness);
         bar.outlinePenWidth = previewPenWidth(thickness);
     }
     // At the thinnest pen the samples keep the size they had.
@@ -176,8 +178,8 @@ void TfSetup::HighlightClick(QObject*)
 
 void TfSetup::SetBrushStyle(QObject* Sender)
 {
-    TCanvas& canvas = fViewer->Canvas();
-    canvas.Brush.Color = Shape1->Brush().Color;
+    DrawingSettings& settings = drawing();
+    settings.setBrushColor(settings.fill().Color);
     const std::optional<TBrushStyle> style =
         styleOf<TBrushStyle>(Sender, {{SolidBrush, bsSolid}, {ClearBrush, bsClear}, {HorizontalBrush, bsHorizontal},
                                       {VerticalBrush, bsVertical}, {FDiagonalBrush, bsFDiagonal},
@@ -188,34 +190,25 @@ void TfSetup::SetBrushStyle(QObject* Sender)
     lColor->setVisible(!clear);
     if (!style)
         return;
-    canvas.Brush.Style = *style;
-    Shape1->SetBrushStyle(*style);
-    fMain->BoxBrushStyle = Sender->objectName();
+    settings.setBrushStyle(*style);
+    settings.setFillStyle(*style);
+    settings.setFillName(Sender->objectName());
     lClear->setVisible(!clear);
     ClearPen->setVisible(!clear);
-    TfMain::PreviewChange bar;
-    bar.fillStyle = *style;
-    fMain->ShowPreviews(bar);
 }
 
 std::optional<TColor> TfSetup::chooseBrushColor()
 {
-    TCanvas& canvas = fViewer->Canvas();
-    const auto chosen = Services::Dialogs().ChooseColor(this, canvas.Brush.Color);
+    const auto chosen = Services::Dialogs().ChooseColor(this, drawing().brush().Color);
     if (chosen)
-        canvas.Brush.Color = *chosen;
+        drawing().setBrushColor(*chosen);
     return chosen;
 }
 
 void TfSetup::BrushColorClick(QObject*)
 {
-    const auto chosen = chooseBrushColor();
-    if (!chosen)
-        return;
-    Shape1->SetBrushColor(*chosen);
-    TfMain::PreviewChange bar;
-    bar.fillColor = *chosen;
-    fMain->ShowPreviews(bar);
+    if (const auto chosen = chooseBrushColor())
+        drawing().setFillColor(*chosen);
 }
 
 // ---- Frame
@@ -260,20 +253,18 @@ void TfSetup::cboxFontNameChange(QObject*)
         index = typed;
     if (index < 0)
         return;
-    TFont f = pText->Font();
+    TFont f = drawing().font();
     f.Name = cboxFontName->itemText(index);
-    pText->SetFont(f);
+    drawing().setFont(f);
     cboxFontName->SetText(f.Name);
-    fViewer->Canvas().Font.Name = f.Name;
 }
 
 void TfSetup::sbtnFontClick(QObject*)
 {
-    const auto chosen = Services::Dialogs().ChooseFont(this, pText->Font());
+    const auto chosen = Services::Dialogs().ChooseFont(this, drawing().font());
     if (!chosen)
         return;
-    fViewer->Canvas().Font = *chosen;
-    pText->SetFont(*chosen);
+    drawing().setFont(*chosen);
     cboxFontName->SetText(chosen->Name);
     lFontSize->SetCaption(IntToStr(chosen->Size));
     TrackBar2->SetPosition(TrackBar2->Max() - chosen->Size + 10);
@@ -284,26 +275,21 @@ void TfSetup::sbtnFontClick(QObject*)
 void TfSetup::TrackBar2Change(QObject*)
 {
     lFontSize->SetCaption(IntToStr(TrackBar2->Max() - TrackBar2->Position() + 10));
-    TFont f = pText->Font();
+    TFont f = drawing().font();
     f.Size = StrToInt(lFontSize->Caption());
-    pText->SetFont(f);
-    fViewer->Canvas().Font.Size = f.Size;
+    drawing().setFont(f);
 }
 
 void TfSetup::setStyle(TSpeedButton* button, TFontStyle style)
 {
     if (FUpdating)
         return;
-    TFont f = pText->Font();
-    TFontStyles& canvasStyle = fViewer->Canvas().Font.Style;
-    if (button->Down()) {
+    TFont f = drawing().font();
+    if (button->Down())
         f.Style |= style;
-        canvasStyle |= style;
-    } else {
+    else
         f.Style &= ~style;
-        canvasStyle &= ~style;
-    }
-    pText->SetFont(f);
+    drawing().setFont(f);
 }
 
 void TfSetup::BoldButtonClick(QObject*) { setStyle(BoldButton, fsBold); }
@@ -321,13 +307,12 @@ void TfSetup::SelectionChange(QObject*)
 
 void TfSetup::sbtnFontColorClick(QObject*)
 {
-    const auto chosen = Services::Dialogs().ChooseColor(this, pText->Font().Color);
+    const auto chosen = Services::Dialogs().ChooseColor(this, drawing().font().Color);
     if (!chosen)
         return;
-    fViewer->Canvas().Font.Color = *chosen;
-    TFont f = pText->Font();
+    TFont f = drawing().font();
     f.Color = *chosen;
-    pText->SetFont(f);
+    drawing().setFont(f);
 }
 
 void TfSetup::sbtnFontbkgdColorClick(QObject*)
@@ -337,12 +322,12 @@ void TfSetup::sbtnFontbkgdColorClick(QObject*)
         return;
     pText->SetColor(ckboxTextbkgd->Checked() ? *chosen : clSilver);
     // The text tool takes its background from here when it is next chosen.
-    fMain->FontBkColor = *chosen;
+    drawing().setTextBackColor(*chosen);
 }
 
 void TfSetup::ckboxTextbkgdClick(QObject*)
 {
-    fViewer->Canvas().Brush.Style = ckboxTextbkgd->Checked() ? bsSolid : bsClear;
+    drawing().setBrushStyle(ckboxTextbkgd->Checked() ? bsSolid : bsClear);
 }
 
 void TfSetup::eTextChange(QObject*)
@@ -499,7 +484,7 @@ void TfSetup::ShowBoxChoices(int thickness, TColor colour)
     // An empty fill needs the pen: the clear pen is offered only with a fill.
     const bool emptyFill = ClearBrush->Down();
     if (emptyFill)
-        Shape1->SetBrushStyle(bsClear);
+        drawing().setFillStyle(bsClear);
     ClearPen->setVisible(!emptyFill);
     lClear->setVisible(!emptyFill);
 }
@@ -528,6 +513,18 @@ void TfSetup::ShowLineSlider(int thickness, TColor colour)
     shapePen->SetPenColor(colour);
 }
 
+void TfSetup::FollowDrawing(DrawingSettings& settings)
+{
+    settings.onChange([this, self = QPointer<TfSetup>(this), &settings] {
+        if (!self)
+            return;
+        shapePen->SetPenStyle(settings.linePen().style);
+        Shape1->SetPenStyle(settings.boxPen().style);
+        Shape1->SetBrush(settings.fill());
+        pText->SetFont(settings.font());
+    });
+}
+
 void TfSetup::ShowFontSettings(const TFont& font, bool background, TColor backColour)
 {
     cboxFontName->SetText(font.Name);
@@ -538,7 +535,6 @@ void TfSetup::ShowFontSettings(const TFont& font, bool background, TColor backCo
     for (const FontStyleChoice& s : FontStyleChoices)
         if (font.Style & s.style)
             (this->*s.button)->SetDown(true);
-    pText->SetFont(font);
 }
 
 void TfSetup::ShowTabletChoice(bool available, bool on)

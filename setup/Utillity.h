@@ -7,6 +7,20 @@
 
 #include <optional>
 
+class DrawingSettings;
+
+// The setup dialog's samples as designed: the pens before any is chosen or
+// read; a pen stored as black stands for these.
+namespace SetupDesign {
+constexpr TColor LineColor = clAqua;
+// The line sample's height, which gives the line thickness of the first show.
+constexpr int LineSampleHeight = 10;
+// The thickness figure's caption, the line thickness of a first run.
+constexpr int LineFigure = 5;
+constexpr TColor OutlineColor = clLime;
+constexpr int OutlineWidth = 4;
+} // namespace SetupDesign
+
 class TfSetup : public TForm {
 public:
     explicit TfSetup(QWidget* owner = nullptr);
@@ -200,6 +214,8 @@ private:
     std::optional<QString> chooseBitmap(const QString& folder, const QString& name);
     // The colour dialog for the surface's brush, which takes the colour chosen.
     std::optional<TColor> chooseBrushColor();
+    // The bar's drawing settings, which this dialog changes.
+    static DrawingSettings& drawing();
     void matchTabletBoxes(TCheckBox* clicked, TCheckBox* other);
 
 public:
@@ -216,7 +232,10 @@ public:
     void ShowPenThickness(int thickness);
     // The slider, its figure and the line sample at the stored line pen.
     void ShowLineSlider(int thickness, TColor colour);
-    // The stored font on the text page.
+    // The samples show the pen styles, the fill and the font of these
+    // settings from now on.
+    void FollowDrawing(DrawingSettings& settings);
+    // The stored font on the text page's controls.
     void ShowFontSettings(const TFont& font, bool background, TColor backColour);
     // The tablet choices, offered only when the on-screen keyboard is there.
     void ShowTabletChoice(bool available, bool on);

@@ -4,6 +4,7 @@
 #include "Utillity.h"
 
 #include "Glyphs.h"
+#include "Main.h"
 
 namespace {
 
@@ -87,6 +88,9 @@ TfSetup::TfSetup(QWidget* owner) : TForm(owner)
     createOptionsPage(Notebook1->Page(3));
     createFrameButtons();
     nameControls();
+    // The bar is made first; its drawing settings are what the samples show.
+    if (fMain)
+        FollowDrawing(fMain->Drawing());
 }
 
 void TfSetup::nameControls()
@@ -159,10 +163,10 @@ void TfSetup::createLinePage(QWidget* page)
     Label13 = label(page, QStringLiteral("30"), 400, 24);
     Label12 = label(page, QStringLiteral("1"), 400, 110);
     Label3 = label(page, QStringLiteral("thickness"), 400, 64);
-    lLine = label(page, QStringLiteral("5"), 328, 88, TFont{QStringLiteral("Times New Roman"), 12, clBlack, fsBold});
-    shapePen = new TShape(page, 96, 96, 225, 10);
-    shapePen->SetPen(TPen{clAqua, 1, psSolid, pmCopy});
-    shapePen->SetBrush(TBrush{clAqua, bsSolid});
+    lLine = label(page, QString::number(SetupDesign::LineFigure), 328, 88, TFont{QStringLiteral("Times New Roman"), 12, clBlack, fsBold});
+    shapePen = new TShape(page, 96, 96, 225, SetupDesign::LineSampleHeight);
+    shapePen->SetPen(TPen{SetupDesign::LineColor, 1, psSolid, pmCopy});
+    shapePen->SetBrush(TBrush{SetupDesign::LineColor, bsSolid});
     createHighlightControls(page);
     createFillControls(page);
 }
@@ -207,7 +211,7 @@ void TfSetup::createFillControls(QWidget* page)
     BrushColor = glyphButton(page, 307, 165, Glyphs::Colour());
     Wire(BrushColor->OnClick, this, &TfSetup::BrushColorClick);
     Shape1 = new TShape(page, 344, 144, 73, 57);
-    Shape1->SetPen(TPen{clLime, 4, psSolid, pmCopy});
+    Shape1->SetPen(TPen{SetupDesign::OutlineColor, SetupDesign::OutlineWidth, psSolid, pmCopy});
     Shape1->SetBrush(TBrush{clWhite, bsClear});
     setFillControls(false);
 }

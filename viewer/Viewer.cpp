@@ -47,6 +47,13 @@ TfViewer::TfViewer(QWidget* owner) : TForm(owner)
     Image1->OnMouseUp = OnMouseUp;
 
     history_ = std::make_unique<THistory>(Image1->Picture);
+    addShortcuts();
+}
+
+TfViewer::~TfViewer() = default;
+
+void TfViewer::addShortcuts()
+{
     addShortcut({QKeySequence(Qt::CTRL | Qt::Key_Z)}, &TfViewer::Undo);
     addShortcut({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}, &TfViewer::Redo);
     addShortcut({QKeySequence(Qt::CTRL | Qt::Key_C)}, &TfViewer::CopyPicture);
@@ -56,8 +63,6 @@ TfViewer::TfViewer(QWidget* owner) : TForm(owner)
     escape_ = addShortcut({QKeySequence(Qt::Key_Escape)}, &TfViewer::escapePressed);
     escape_->setEnabled(false);
 }
-
-TfViewer::~TfViewer() = default;
 
 QShortcut* TfViewer::addShortcut(const QList<QKeySequence>& keys, void (TfViewer::*action)())
 {

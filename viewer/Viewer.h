@@ -4,13 +4,12 @@
 #pragma once
 
 #include "Form.h"
+#include "ToolMode.h"
 
 #include <memory>
 
 class QShortcut;
 class THistory;
-
-enum TDrawingTool { dtText, dtScribble, dtLine, dtRectangle, dtEllipse, dtRoundRect };
 
 class TfViewer : public TForm {
 public:
@@ -63,6 +62,8 @@ public:
     void SavePicture();
 
 private:
+    // The undo, redo, copy, save and Escape keys.
+    void addShortcuts();
     // The keys work from whichever of the program's windows has the focus,
     // but only while the surface is shown.
     QShortcut* addShortcut(const QList<QKeySequence>& keys, void (TfViewer::*action)());

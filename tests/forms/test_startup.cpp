@@ -38,10 +38,10 @@ private slots:
         QCOMPARE(fMain->eText->Text(), QStringLiteral("Type text here"));
         QVERIFY(fMain->btnScribble->Down());
         QCOMPARE(fViewer->DrawingTool, dtScribble);
-        QCOMPARE(fMain->LinePenThickness, 5);
-        QCOMPARE(fMain->LinePenColor, clAqua);
-        QCOMPARE(fMain->BoxPenColor, clLime);
-        QCOMPARE(fMain->BoxPenThickness, 4);
+        QCOMPARE(fMain->LinePenThickness(), 5);
+        QCOMPARE(fMain->LinePenColor(), clAqua);
+        QCOMPARE(fMain->BoxPenColor(), clLime);
+        QCOMPARE(fMain->BoxPenThickness(), 4);
         QVERIFY(!fMain->Image1->Picture.Empty());
         QVERIFY(!fMain->FirstShow);
         QCOMPARE(fMain->OuterBounds(), QRect(10, 5, 318, 86));
@@ -91,7 +91,7 @@ private slots:
         if (snapshot)
             screenPicture(64, 48).save(forms.path("Screen.bmp"), "BMP");
         int thicknessWhenAsked = -1;
-        forms.services->messages->onShow = [&](const MessageRequest&) { thicknessWhenAsked = fMain->LinePenThickness; };
+        forms.services->messages->onShow = [&](const MessageRequest&) { thicknessWhenAsked = fMain->LinePenThickness(); };
         forms.services->messages->answers.enqueue(mrNo);
         forms.start();
         QCOMPARE(forms.messages().contains(Recovery), asked);
@@ -102,7 +102,7 @@ private slots:
             QCOMPARE(q.icon, MsgIcon::Question);
             QCOMPARE(thicknessWhenAsked, 6); // the dialog's value: nothing else read yet
         }
-        QCOMPARE(fMain->LinePenThickness, 12);
+        QCOMPARE(fMain->LinePenThickness(), 12);
         QCOMPARE(forms.setting("Setup", "Operating"), QStringLiteral("Yes"));
     }
 
@@ -145,10 +145,10 @@ private slots:
         Forms forms(settings("[Line]\r\nThickness=0\r\nColor=0\r\n[Shape]\r\nPenThickness=0\r\nPenColor=0\r\n"
                              "BrushColor=0\r\n"));
         forms.start();
-        QCOMPARE(fMain->LinePenColor, clAqua);
-        QCOMPARE(fMain->BoxPenColor, clLime);
-        QCOMPARE(fMain->LinePenThickness, 6);
-        QCOMPARE(fMain->BoxPenThickness, 6);
+        QCOMPARE(fMain->LinePenColor(), clAqua);
+        QCOMPARE(fMain->BoxPenColor(), clLime);
+        QCOMPARE(fMain->LinePenThickness(), 6);
+        QCOMPARE(fMain->BoxPenThickness(), 6);
         QCOMPARE(fSetup->Shape1->Brush().Color, clBlack); // a black fill stays black
     }
 
@@ -231,7 +231,7 @@ private slots:
             rect.start();
             QVERIFY(fSetup->CrossBrush->Down());
             QCOMPARE(fViewer->Canvas().Brush.Style, bsCross);
-            QCOMPARE(fMain->BoxBrushStyle, QStringLiteral("CrossBrush"));
+            QCOMPARE(fMain->BoxBrushStyle(), QStringLiteral("CrossBrush"));
         }
         Forms empty(settings("[Shape]\r\nBrushStyle=\r\n", "Mode=3\r\n"));
         empty.start();
@@ -271,8 +271,8 @@ private slots:
                              "[Font]\r\nSize=-2147483648\r\n"));
         forms.start();
         QVERIFY(forms.messages().isEmpty());
-        QCOMPARE(fMain->LinePenThickness, 1);
-        QCOMPARE(fMain->BoxPenThickness, 30);
+        QCOMPARE(fMain->LinePenThickness(), 1);
+        QCOMPARE(fMain->BoxPenThickness(), 30);
         QCOMPARE(fSetup->lFontSize->Caption(), QStringLiteral("1"));
     }
 
@@ -349,11 +349,11 @@ private slots:
     {
         Forms forms(settings("[Line]\r\nThickness=7\r\n"));
         forms.start();
-        fMain->LinePenThickness = 9;
+        fMain->Drawing().setLineThickness(9);
         forms.writeFile("setup.ini", settings("[Line]\r\nThickness=3\r\n"));
         fMain->Hide();
         fMain->Show();
-        QCOMPARE(fMain->LinePenThickness, 9);
+        QCOMPARE(fMain->LinePenThickness(), 9);
     }
 
     void closeBoxWritesOnce()

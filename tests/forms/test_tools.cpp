@@ -118,9 +118,9 @@ private slots:
         fMain->btnLine->Click();
         const TPen pen = fViewer->Canvas().Pen;
         fSetup->ckboxTextbkgd->SetChecked(true);
-        fMain->FontBkColor = clYellow;
+        fMain->Drawing().setTextBackColor(clYellow);
         fMain->btnText->Click();
-        QVERIFY(fMain->LineMode);
+        QVERIFY(fMain->LineMode());
         QCOMPARE(fViewer->Canvas().Pen.Width, pen.Width);
         QCOMPARE(fViewer->Canvas().Pen.Color, pen.Color);
         QCOMPARE(fViewer->Canvas().Brush.Color, clYellow);
@@ -134,7 +134,7 @@ private slots:
         QVERIFY(fSetup->ClearPen->Visible());
         fSetup->ClearBrush->Click();
         QVERIFY(!fSetup->ClearPen->Visible() && !fSetup->lClear->Visible() && !fSetup->BrushColor->Visible());
-        QCOMPARE(fMain->BoxBrushStyle, QStringLiteral("ClearBrush"));
+        QCOMPARE(fMain->BoxBrushStyle(), QStringLiteral("ClearBrush"));
         fMain->btnEllipse->Click(); // re-selecting keeps the clear-pen choice hidden
         QVERIFY(!fSetup->ClearPen->Visible());
         fSetup->CrossBrush->Click();
@@ -170,7 +170,7 @@ private slots:
             button->Click();
             QCOMPARE(fViewer->Canvas().Brush.Style, style);
             QCOMPARE(fMain->Shape1->Brush().Style, style);
-            QCOMPARE(fMain->BoxBrushStyle, button->objectName());
+            QCOMPARE(fMain->BoxBrushStyle(), button->objectName());
         }
     }
 
@@ -178,7 +178,7 @@ private slots:
     {
         fMain->btnRectangle->Click();
         fSetup->TrackBar1->setValue(30 + 1 - 21); // as if dragged
-        QCOMPARE(fMain->BoxPenThickness, 21);
+        QCOMPARE(fMain->BoxPenThickness(), 21);
         QCOMPARE(fViewer->Canvas().Pen.Width, 21);
         QCOMPARE(fMain->Shape1->Pen().Width, 8);
         QCOMPARE(fSetup->Shape1->Pen().Width, 8);
@@ -197,7 +197,7 @@ private slots:
             Forms local("[Setup]\r\nOperating=No\r\nMode=1\r\n[Shape]\r\nPenThickness=" + stored.first + "\r\n");
             local.start();
             fMain->btnRectangle->Click();
-            QCOMPARE(fMain->BoxPenThickness, stored.second);
+            QCOMPARE(fMain->BoxPenThickness(), stored.second);
         }
     }
 
@@ -214,7 +214,7 @@ private slots:
         fSetup->TrackBar1->setValue(30);
         QVERIFY(fSetup->DashPen->Visible());
         QVERIFY(fSetup->SolidPen->Down());
-        QCOMPARE(fMain->LinePenThickness, 1);
+        QCOMPARE(fMain->LinePenThickness(), 1);
         QCOMPARE(fMain->shapePen->Height(), 2); // not resized at 1
         QCOMPARE(fViewer->Canvas().Pen.Style, psDash); // the pen keeps its style
     }
@@ -305,13 +305,13 @@ private slots:
     void colourDialogsArePresetAndCancelChangesNothing()
     {
         fMain->btnLine->Click();
-        fMain->LinePenColor = clNavy;
+        fMain->Drawing().setLineColor(clNavy);
         fSetup->PenColor->Click(); // cancelled
         QCOMPARE(forms->services->dialogs->colorPresets.last(), clNavy);
-        QCOMPARE(fMain->LinePenColor, clNavy);
+        QCOMPARE(fMain->LinePenColor(), clNavy);
         forms->services->dialogs->colors.enqueue(clRed);
         fSetup->PenColor->Click();
-        QCOMPARE(fMain->LinePenColor, clRed);
+        QCOMPARE(fMain->LinePenColor(), clRed);
         QCOMPARE(fMain->shapePen->Pen().Color, clRed);
         QCOMPARE(fViewer->Canvas().Pen.Color, clRed);
 
@@ -319,8 +319,8 @@ private slots:
         forms->services->dialogs->colors.enqueue(clPurple);
         fSetup->PenColor->Click();
         QCOMPARE(forms->services->dialogs->colorPresets.last(), clLime);
-        QCOMPARE(fMain->BoxPenColor, clPurple);
-        QCOMPARE(fMain->LinePenColor, clRed);
+        QCOMPARE(fMain->BoxPenColor(), clPurple);
+        QCOMPARE(fMain->LinePenColor(), clRed);
         forms->services->dialogs->colors.enqueue(clOlive);
         fSetup->BrushColor->Click();
         QCOMPARE(fSetup->Shape1->Brush().Color, clOlive);

@@ -238,7 +238,7 @@ private slots:
         fSetup->Highlight->SetDown(true);
         fSetup->HighlightClick(fSetup->Highlight);
         QVERIFY(fViewer->Marker && fViewer->HLock);
-        fSetup->shapePen->SetPenColor(clYellow);
+        fMain->Drawing().setLineColor(clYellow);
         fMain->SetParameters();
         drag({20, 100}, {{150, 180}, {300, 250}});
         // Masked with yellow: red and green stay, blue goes; all on row 100.
