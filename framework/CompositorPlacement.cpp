@@ -1,162 +1,17 @@
 #include "CompositorPlacement.h"
 
-#include "Desktop.h"
+#include "SwayCommands.h"
+#include "SwayMaps.h"
 
 #include <QByteArray>
 #include <QEvent>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QSocketNotifier>
 #include <QApplication>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
-#include <cerrno>
-#include <cstring>
-#include <functional>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 namespace {
-
-// A connection to sway's socket: "i3-ipc", the payload's length and the
-// message type, then the payload.
-class SwaySocket {
-public:
-    ~SwaySocket() { Close(); }
-    bool Open()
-    {
-        const QByteArray path = qgetenv("SWAYSOCK");
-        if (fd_ >= 0 || size_t(path.size()) >= sizeof(sockaddr_un::sun_path))
-            return fd_ >= 0;
-        fd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_un address = {};
-        address.sun_family = AF_UNIX;
-        memcpy(address.sun_path, path.constData(), size_t(path.size()));
-        if (fd_ >= 0 && ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
-            Close();
-        return fd_ >= 0;
-    }
-    void Close()
-    {
-        if (fd_ >= 0)
-            close(fd_);
-        fd_ = -1;
-    }
-    int Fd() const { return fd_; }
-
-    bool Send(quint32 type, const QByteArray& payload)
-    {
-        QByteArray message("i3-ipc");
-        const quint32 header[2] = {quint32(payload.size()), type};
-        message.append(reinterpret_cast<const char*>(header), sizeof header).append(payload);
-        const char* from = message.constData();
-        for (size_t left = size_t(message.size()); left > 0;) {
-            const ssize_t sent = write(fd_, from, left);
-            if (sent < 0 && errno == EINTR)
-                continue;
-            if (sent <= 0)
-                return false;
-            from += sent;
-            left -= size_t(sent);
-        }
-        return true;
-    }
-
-    bool Read(quint32& type, QByteArray& payload)
-    {
-        char header[14];
-        if (!readAll(header, sizeof header))
-            return false;
-        quint32 length = 0;
-        memcpy(&length, header + 6, sizeof length);
-        memcpy(&type, header + 10, sizeof type);
-        payload = QByteArray(int(length), '\0');
-        return readAll(payload.data(), length);
-    }
-
-private:
-    bool readAll(char* into, size_t bytes)
-    {
-        while (bytes > 0) {
-            const ssize_t got = read(fd_, into, bytes);
-            if (got < 0 && errno == EINTR)
-                continue; // a signal of the toolkit's own (a child process ended)
-            if (got <= 0)
-                return false;
-            into += got;
-            bytes -= size_t(got);
-        }
-        return true;
-    }
-
-    int fd_ = -1;
-};
-
-// sway's commands; every command gets a reply.
-class SwayCommands {
-public:
-    static SwayCommands* Get()
-    {
-        static SwayCommands* commands = qEnvironmentVariableIsEmpty("SWAYSOCK") || !Desktop::Connection()
-                                            ? nullptr
-                                            : new SwayCommands;
-        return commands;
-    }
-
-    // The reply, or nothing when sway cannot be reached; a broken
-    // connection is made anew for the next command.
-    QByteArray Run(const QByteArray& command)
-    {
-        QByteArray reply;
-        quint32 type = 0;
-        if (socket_.Open() && !(socket_.Send(0, command) && socket_.Read(type, reply)))
-            socket_.Close();
-        return reply;
-    }
-
-private:
-    SwaySocket socket_;
-};
-
-// Tells which X11 window sway has just mapped: what the program asked for a
-// window before then found nothing, and is asked again when it is mapped
-// (on a loaded machine that can be seconds after the window was shown).
-class SwayMaps : public QObject {
-public:
-    explicit SwayMaps(std::function<void(WId)> mapped) : mapped_(std::move(mapped))
-    {
-        quint32 type = 0;
-        QByteArray reply;
-        if (!socket_.Open() || !socket_.Send(2, R"(["window"])") || !socket_.Read(type, reply)) {
-            socket_.Close();
-            return;
-        }
-        notifier_ = new QSocketNotifier(socket_.Fd(), QSocketNotifier::Read, this);
-        connect(notifier_, &QSocketNotifier::activated, this, &SwayMaps::readEvent);
-    }
-
-private:
-    void readEvent()
-    {
-        quint32 type = 0;
-        QByteArray event;
-        if (!socket_.Read(type, event)) {
-            notifier_->setEnabled(false);
-            socket_.Close();
-            return;
-        }
-        const QJsonObject window = QJsonDocument::fromJson(event).object();
-        if (window.value(QLatin1String("change")).toString() == QLatin1String("new"))
-            mapped_(WId(window.value(QLatin1String("container")).toObject().value(QLatin1String("window")).toDouble()));
-    }
-
-    SwaySocket socket_;
-    QSocketNotifier* notifier_ = nullptr;
-    std::function<void(WId)> mapped_;
-};
 
 constexpr char Position[] = "quilletCompositorPosition";
 constexpr char Size[] = "quilletCompositorSize"; // what the program made it, before sway tiled it
