@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QApplication>
 #include <QPointer>
+#include <QScreen>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
@@ -117,13 +118,20 @@ void runForShownWindow(QWidget* window, const QByteArray& command)
 // After a click in a full-screen window they are lifted again.
 class LiftAfterClicks : public QObject {
 public:
+    // A window sway shows over a whole output, whether or not it told the
+    // X server the window is in full screen.
+    static bool coversItsScreen(const QWidget* window)
+    {
+        return window->isFullScreen() || (window->screen() && window->geometry().contains(window->screen()->geometry()));
+    }
+
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         auto* widget = qobject_cast<QWidget*>(watched);
-        if (event->type() != QEvent::MouseButtonRelease || !widget || !widget->window()->isFullScreen())
+        if (event->type() != QEvent::MouseButtonRelease || !widget || !coversItsScreen(widget->window()))
             return false;
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->isVisible() && !w->isFullScreen() && w->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+            if (w->isVisible() && !coversItsScreen(w) && w->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
                 runForShownWindow(w, "focus");
         return false;
     }
