@@ -12,9 +12,6 @@ namespace Glyphs {
 
 namespace {
 
-constexpr int SpeedSize = 18;
-constexpr int BitSize = 16;
-
 QImage blank(int width, int height)
 {
     QImage img(width, height, QImage::Format_ARGB32_Premultiplied);

@@ -10,6 +10,9 @@
 
 namespace Glyphs {
 
+constexpr int SpeedSize = 18;
+constexpr int BitSize = 16;
+
 // Set-up dialog: pen, fill, colour and font styles.
 QImage PenStyle(TPenStyle style);
 QImage BrushStyle(TBrushStyle style);

@@ -1,6 +1,7 @@
 // Screen Quillet: mark up whatever is on the screen.
 #include "Application.h"
 #include "Exceptions.h"
+#include "FontWarmUp.h"
 #include "Main.h"
 #include "Session.h"
 #include "Stamp.h"
@@ -75,6 +76,7 @@ private:
 int main(int argc, char** argv)
 {
     Session::PreferX11OnWayland();
+    FontWarmUp fonts;
     GuardedApplication app(argc, argv);
     // The program ends by its Quit button or the bar's close box only: the
     // bar hides itself while a capture is taken.
@@ -84,6 +86,7 @@ int main(int argc, char** argv)
     std::signal(SIGXFSZ, SIG_IGN);
     runOnTerminationSignals(closeOnSignal);
     ProgramForms forms;
+    fonts.Wait();
     try {
         forms.make();
         fMain->Show();

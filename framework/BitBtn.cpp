@@ -1,5 +1,7 @@
 #include "BitBtn.h"
 
+#include "DeferredIconEngine.h"
+
 #include <QIcon>
 #include <QImage>
 #include <QPixmap>
@@ -32,4 +34,10 @@ void TBitBtn::SetGlyph(const QImage& glyph)
 {
     setIcon(QIcon(QPixmap::fromImage(glyph)));
     setIconSize(glyph.size());
+}
+
+void TBitBtn::SetGlyphMaker(std::function<QImage()> draw, QSize size)
+{
+    setIcon(QIcon(new DeferredIconEngine(std::move(draw), size)));
+    setIconSize(size);
 }

@@ -6,6 +6,7 @@
 #include "Types.h"
 
 #include <QPushButton>
+#include <functional>
 
 class TBitBtn : public TControl<QPushButton> {
 public:
@@ -17,6 +18,8 @@ public:
     void SetFontColor(TColor color);
     void SetBold(bool bold);
     void SetGlyph(const QImage& glyph);
+    // A glyph of that size drawn when the button is first painted.
+    void SetGlyphMaker(std::function<QImage()> draw, QSize size);
     void Click() { click(); }
 
 private:

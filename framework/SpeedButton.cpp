@@ -44,8 +44,25 @@ void TSpeedButton::releaseOthers()
 
 void TSpeedButton::SetGlyph(const QImage& glyph)
 {
+    drawGlyph_ = nullptr;
     glyph_ = glyph;
     update();
+}
+
+void TSpeedButton::SetGlyphMaker(std::function<QImage()> draw)
+{
+    glyph_ = QImage();
+    drawGlyph_ = std::move(draw);
+    update();
+}
+
+const QImage& TSpeedButton::Glyph() const
+{
+    if (drawGlyph_) {
+        glyph_ = drawGlyph_();
+        drawGlyph_ = nullptr;
+    }
+    return glyph_;
 }
 
 void TSpeedButton::SetCaption(const QString& caption)
@@ -94,10 +111,10 @@ void TSpeedButton::paintEvent(QPaintEvent*)
     p.drawLine(r.bottomLeft(), r.bottomRight());
     p.drawLine(r.topRight(), r.bottomRight());
     const QPoint shift = sunken ? QPoint(1, 1) : QPoint(0, 0);
-    if (!glyph_.isNull()) {
+    if (const QImage& glyph = Glyph(); !glyph.isNull()) {
         if (!isEnabled())
             p.setOpacity(0.4); // keeps the glyph's transparent background
-        p.drawImage(QPoint((width() - glyph_.width()) / 2, (height() - glyph_.height()) / 2) + shift, glyph_);
+        p.drawImage(QPoint((width() - glyph.width()) / 2, (height() - glyph.height()) / 2) + shift, glyph);
         p.setOpacity(1.0);
     }
     if (!text().isEmpty()) {

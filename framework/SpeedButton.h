@@ -9,6 +9,7 @@
 
 #include <QAbstractButton>
 #include <QImage>
+#include <functional>
 
 class TSpeedButton : public TControl<QAbstractButton> {
 public:
@@ -25,7 +26,10 @@ public:
     // Lets the button up whatever its group allows.
     void Release();
     void SetGlyph(const QImage& glyph);
-    const QImage& Glyph() const { return glyph_; }
+    // The glyph is drawn when the button is first painted or its glyph read:
+    // the buttons of a window hidden at start cost nothing until it shows.
+    void SetGlyphMaker(std::function<QImage()> draw);
+    const QImage& Glyph() const;
     void SetCaption(const QString& caption);
     QString Caption() const { return text(); }
     void SetFont(const TFont& font);
@@ -41,6 +45,7 @@ protected:
 private:
     void releaseOthers();
     bool down_ = false;
-    QImage glyph_;
+    mutable QImage glyph_;
+    mutable std::function<QImage()> drawGlyph_;
     TColor fontColor_ = clBlack;
 };

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ ninja-build pkg-config
-  qt6-base-dev libgl-dev libxcb1-dev libxcb-shm0-dev
+  qt6-base-dev libgl-dev libxcb1-dev libxcb-shm0-dev libfontconfig-dev
   libbenchmark-dev
   clang-14 libclang-rt-14-dev   # the fuzz targets (scripts/fuzz.sh)
   xvfb xdotool wmctrl xclip x11-utils x11-xserver-utils xauth

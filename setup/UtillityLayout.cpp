@@ -12,6 +12,9 @@ const TFont MaroonBold{QStringLiteral("MS Sans Serif"), 10, clMaroon, fsBold};
 const TFont MaroonArial{QStringLiteral("Arial"), 8, clMaroon, 0};
 const TFont MaroonArialBold{QStringLiteral("Arial"), 8, clMaroon, fsBold};
 
+// Drawn when its button is first painted: the dialog is hidden at start.
+using Glyph = std::function<QImage()>;
+
 TLabel* label(QWidget* parent, const QString& caption, int left, int top, bool visible = true)
 {
     auto* l = new TLabel(parent, caption, left, top);
@@ -27,18 +30,18 @@ TLabel* label(QWidget* parent, const QString& caption, int left, int top, const 
     return l;
 }
 
-TSpeedButton* groupButton(QWidget* parent, const char* name, int left, int top, int group, const QImage& glyph,
+TSpeedButton* groupButton(QWidget* parent, const char* name, int left, int top, int group, const Glyph& glyph,
                           bool visible = true)
 {
     auto* b = new TSpeedButton(parent, left, top);
     b->setObjectName(QLatin1String(name));
     b->GroupIndex = group;
-    b->SetGlyph(glyph);
+    b->SetGlyphMaker(glyph);
     b->setVisible(visible);
     return b;
 }
 
-TSpeedButton* toggleButton(QWidget* parent, const char* name, int left, int top, int group, const QImage& glyph,
+TSpeedButton* toggleButton(QWidget* parent, const char* name, int left, int top, int group, const Glyph& glyph,
                            const QString& tip = QString())
 {
     TSpeedButton* b = groupButton(parent, name, left, top, group, glyph);
@@ -47,17 +50,17 @@ TSpeedButton* toggleButton(QWidget* parent, const char* name, int left, int top,
     return b;
 }
 
-TSpeedButton* glyphButton(QWidget* parent, int left, int top, const QImage& glyph)
+TSpeedButton* glyphButton(QWidget* parent, int left, int top, const Glyph& glyph)
 {
     auto* b = new TSpeedButton(parent, left, top);
-    b->SetGlyph(glyph);
+    b->SetGlyphMaker(glyph);
     return b;
 }
 
-TBitBtn* bitButton(QWidget* parent, const QString& caption, int left, int top, int width, const QImage& glyph)
+TBitBtn* bitButton(QWidget* parent, const QString& caption, int left, int top, int width, const Glyph& glyph)
 {
     auto* b = new TBitBtn(parent, caption, left, top, width, 25);
-    b->SetGlyph(glyph);
+    b->SetGlyphMaker(glyph, QSize(Glyphs::BitSize, Glyphs::BitSize));
     return b;
 }
 
@@ -142,13 +145,13 @@ void TfSetup::createLinePage(QWidget* page)
     lDash = label(page, QStringLiteral("dash"), 56, 32);
     lDot = label(page, QStringLiteral("dot"), 96, 32);
     lClear = label(page, QStringLiteral("clear"), 213, 32, false);
-    SolidPen = groupButton(page, "SolidPen", 24, 48, 3, Glyphs::PenStyle(psSolid));
+    SolidPen = groupButton(page, "SolidPen", 24, 48, 3, [] { return Glyphs::PenStyle(psSolid); });
     SolidPen->SetDown(true);
-    DashPen = groupButton(page, "DashPen", 57, 48, 3, Glyphs::PenStyle(psDash));
-    DotPen = groupButton(page, "DotPen", 90, 48, 3, Glyphs::PenStyle(psDot));
-    DashDotPen = groupButton(page, "DashDotPen", 123, 48, 3, Glyphs::PenStyle(psDashDot));
-    DashDotDotPen = groupButton(page, "DashDotDotPen", 156, 48, 3, Glyphs::PenStyle(psDashDotDot));
-    ClearPen = groupButton(page, "ClearPen", 213, 48, 3, Glyphs::PenStyle(psClear), false);
+    DashPen = groupButton(page, "DashPen", 57, 48, 3, [] { return Glyphs::PenStyle(psDash); });
+    DotPen = groupButton(page, "DotPen", 90, 48, 3, [] { return Glyphs::PenStyle(psDot); });
+    DashDotPen = groupButton(page, "DashDotPen", 123, 48, 3, [] { return Glyphs::PenStyle(psDashDot); });
+    DashDotDotPen = groupButton(page, "DashDotDotPen", 156, 48, 3, [] { return Glyphs::PenStyle(psDashDotDot); });
+    ClearPen = groupButton(page, "ClearPen", 213, 48, 3, [] { return Glyphs::PenStyle(psClear); }, false);
     Wire(SolidPen->OnClick, this, &TfSetup::SolidPenClick);
     Wire(DashPen->OnClick, this, &TfSetup::DashPenClick);
     Wire(DotPen->OnClick, this, &TfSetup::DotPenClick);
@@ -156,7 +159,7 @@ void TfSetup::createLinePage(QWidget* page)
     Wire(DashDotDotPen->OnClick, this, &TfSetup::DashDotDotPenClick);
     Wire(ClearPen->OnClick, this, &TfSetup::ClearPenClick);
     lPenColor = label(page, QStringLiteral("Color"), 307, 32);
-    PenColor = glyphButton(page, 307, 48, Glyphs::Colour());
+    PenColor = glyphButton(page, 307, 48, Glyphs::Colour);
     Wire(PenColor->OnClick, this, &TfSetup::PenColorClick);
     TrackBar1 = new TTrackBar(page, 360, 16, 41, 113, 1, 30, 25);
     Wire(TrackBar1->OnChange, this, &TfSetup::TrackBar1Change);
@@ -180,7 +183,7 @@ void TfSetup::createHighlightControls(QWidget* page)
     sHighlight->SetBrushColor(clLime);
     sHighlight->Hide();
     lHighlight = label(page, QStringLiteral("Highlight"), 32, 80);
-    Highlight = toggleButton(page, "Highlight", 40, 96, 4, Glyphs::Highlight(false));
+    Highlight = toggleButton(page, "Highlight", 40, 96, 4, [] { return Glyphs::Highlight(false); });
     Wire(Highlight->OnClick, this, &TfSetup::HighlightClick);
 }
 
@@ -190,15 +193,15 @@ void TfSetup::createFillControls(QWidget* page)
     Label4 = label(page, QStringLiteral("Fill Matrix"), 200, 128, MaroonBold);
     lSolid = label(page, QStringLiteral("solid"), 19, 150);
     lEmpty = label(page, QStringLiteral("empty"), 248, 150);
-    SolidBrush = groupButton(page, "SolidBrush", 19, 165, 1, Glyphs::BrushStyle(bsSolid));
+    SolidBrush = groupButton(page, "SolidBrush", 19, 165, 1, [] { return Glyphs::BrushStyle(bsSolid); });
     SolidBrush->SetDown(true);
-    HorizontalBrush = groupButton(page, "HorizontalBrush", 51, 165, 1, Glyphs::BrushStyle(bsHorizontal));
-    VerticalBrush = groupButton(page, "VerticalBrush", 83, 165, 1, Glyphs::BrushStyle(bsVertical));
-    BDiagonalBrush = groupButton(page, "BDiagonalBrush", 115, 165, 1, Glyphs::BrushStyle(bsBDiagonal));
-    FDiagonalBrush = groupButton(page, "FDiagonalBrush", 147, 165, 1, Glyphs::BrushStyle(bsFDiagonal));
-    DiagCrossBrush = groupButton(page, "DiagCrossBrush", 179, 165, 1, Glyphs::BrushStyle(bsDiagCross));
-    CrossBrush = groupButton(page, "CrossBrush", 211, 165, 1, Glyphs::BrushStyle(bsCross));
-    ClearBrush = groupButton(page, "ClearBrush", 251, 165, 1, Glyphs::BrushStyle(bsClear));
+    HorizontalBrush = groupButton(page, "HorizontalBrush", 51, 165, 1, [] { return Glyphs::BrushStyle(bsHorizontal); });
+    VerticalBrush = groupButton(page, "VerticalBrush", 83, 165, 1, [] { return Glyphs::BrushStyle(bsVertical); });
+    BDiagonalBrush = groupButton(page, "BDiagonalBrush", 115, 165, 1, [] { return Glyphs::BrushStyle(bsBDiagonal); });
+    FDiagonalBrush = groupButton(page, "FDiagonalBrush", 147, 165, 1, [] { return Glyphs::BrushStyle(bsFDiagonal); });
+    DiagCrossBrush = groupButton(page, "DiagCrossBrush", 179, 165, 1, [] { return Glyphs::BrushStyle(bsDiagCross); });
+    CrossBrush = groupButton(page, "CrossBrush", 211, 165, 1, [] { return Glyphs::BrushStyle(bsCross); });
+    ClearBrush = groupButton(page, "ClearBrush", 251, 165, 1, [] { return Glyphs::BrushStyle(bsClear); });
     Wire(SolidBrush->OnClick, this, &TfSetup::SolidBrushClick);
     Wire(HorizontalBrush->OnClick, this, &TfSetup::HorizontalBrushClick);
     Wire(VerticalBrush->OnClick, this, &TfSetup::VerticalBrushClick);
@@ -208,7 +211,7 @@ void TfSetup::createFillControls(QWidget* page)
     Wire(CrossBrush->OnClick, this, &TfSetup::CrossBrushClick);
     Wire(ClearBrush->OnClick, this, &TfSetup::ClearBrushClick);
     lColor = label(page, QStringLiteral("Color"), 307, 150);
-    BrushColor = glyphButton(page, 307, 165, Glyphs::Colour());
+    BrushColor = glyphButton(page, 307, 165, Glyphs::Colour);
     Wire(BrushColor->OnClick, this, &TfSetup::BrushColorClick);
     Shape1 = new TShape(page, 344, 144, 73, 57);
     Shape1->SetPen(TPen{SetupDesign::OutlineColor, SetupDesign::OutlineWidth, psSolid, pmCopy});
@@ -235,14 +238,13 @@ void TfSetup::createFontControls(QWidget* page)
     Wire(cboxFontName->OnChange, this, &TfSetup::cboxFontNameChange);
     Bevel6 = new TBevel(page, 16, 56, 137, 49);
     Label5 = label(page, QStringLiteral("Styles"), 72, 48, MaroonArial);
-    BoldButton = toggleButton(page, "BoldButton", 24, 69, 1, Glyphs::Bold(), QStringLiteral("Bold"));
+    BoldButton = toggleButton(page, "BoldButton", 24, 69, 1, Glyphs::Bold, QStringLiteral("Bold"));
     Wire(BoldButton->OnClick, this, &TfSetup::BoldButtonClick);
-    ItalicButton = toggleButton(page, "ItalicButton", 57, 69, 2, Glyphs::Italic(), QStringLiteral("Italic"));
+    ItalicButton = toggleButton(page, "ItalicButton", 57, 69, 2, Glyphs::Italic, QStringLiteral("Italic"));
     Wire(ItalicButton->OnClick, this, &TfSetup::ItalicButtonClick);
-    UnderlineButton =
-        toggleButton(page, "UnderlineButton", 89, 69, 3, Glyphs::Underline(), QStringLiteral("Underline"));
+    UnderlineButton = toggleButton(page, "UnderlineButton", 89, 69, 3, Glyphs::Underline, QStringLiteral("Underline"));
     Wire(UnderlineButton->OnClick, this, &TfSetup::UnderlineButtonClick);
-    StrikeThruButton = toggleButton(page, "StrikeThruButton", 120, 69, 4, QImage());
+    StrikeThruButton = toggleButton(page, "StrikeThruButton", 120, 69, 4, nullptr);
     StrikeThruButton->SetCaption(QStringLiteral("S"));
     StrikeThruButton->SetFont(TFont{QStringLiteral("Arial"), 16, clBlack, fsStrikeOut});
     Wire(StrikeThruButton->OnClick, this, &TfSetup::StrikeThruButtonClick);
@@ -261,11 +263,11 @@ void TfSetup::createColourControls(QWidget* page)
     Label28 = label(page, QStringLiteral("Color"), 288, 8, MaroonArial);
     Bevel4 = new TBevel(page, 240, 32, 49, 53);
     Label10 = label(page, QStringLiteral("Font"), 256, 26, MaroonArial);
-    sbtnFontColor = glyphButton(page, 251, 53, Glyphs::Colour());
+    sbtnFontColor = glyphButton(page, 251, 53, Glyphs::Colour);
     Wire(sbtnFontColor->OnClick, this, &TfSetup::sbtnFontColorClick);
     Bevel5 = new TBevel(page, 296, 32, 73, 53);
     Label8 = label(page, QStringLiteral("Background"), 304, 26, MaroonArial);
-    sbtnFontbkgdColor = glyphButton(page, 323, 53, Glyphs::Colour());
+    sbtnFontbkgdColor = glyphButton(page, 323, 53, Glyphs::Colour);
     Wire(sbtnFontbkgdColor->OnClick, this, &TfSetup::sbtnFontbkgdColorClick);
     ckboxTextbkgd = checkBox(page, QStringLiteral("Show background"), 240, 88, 121, MaroonArial);
     Wire(ckboxTextbkgd->OnClick, this, &TfSetup::ckboxTextbkgdClick);
@@ -300,13 +302,13 @@ void TfSetup::createTextControls(QWidget* page)
 void TfSetup::createIconsPage(QWidget* page)
 {
     Label17 = label(page, QStringLiteral("Stamp setup"), 64, 24, TFont{QStringLiteral("MS Sans Serif"), 14, clMaroon, fsBold});
-    btnIcon = bitButton(page, QStringLiteral("Install"), 312, 24, 75, Glyphs::Install());
+    btnIcon = bitButton(page, QStringLiteral("Install"), 312, 24, 75, Glyphs::Install);
     Wire(btnIcon->OnClick, this, &TfSetup::btnIconClick);
     Label18 = label(page, QStringLiteral("Use the button to the right to setup a stamp."), 24, 64);
     Label19 = label(page, QStringLiteral("Once a stamp is selected:"), 24, 88);
     Label20 = label(page, QStringLiteral("1. Press the [ Finished ] button."), 48, 112);
     Label21 = label(page, QStringLiteral("2. Press the "), 48, 136);
-    sbtnIcon = glyphButton(page, 113, 130, Glyphs::ToolGlyph(Glyphs::Tool::Stamp));
+    sbtnIcon = glyphButton(page, 113, 130, [] { return Glyphs::ToolGlyph(Glyphs::Tool::Stamp); });
     sbtnIcon->SetEnabled(false);
     Label22 = label(page, QStringLiteral("button on the"), 144, 136);
     Label23 = label(page, QStringLiteral("Control Panel tool bar below."), 64, 152);
@@ -322,12 +324,12 @@ void TfSetup::createIconsPage(QWidget* page)
 
 void TfSetup::createOptionsPage(QWidget* page)
 {
-    btnSave = bitButton(page, QStringLiteral("Save"), 25, 16, 88, Glyphs::Save());
+    btnSave = bitButton(page, QStringLiteral("Save"), 25, 16, 88, Glyphs::Save);
     btnSave->SetEnabled(false);
     Wire(btnSave->OnClick, this, &TfSetup::btnSaveClick);
-    btnOpen = bitButton(page, QStringLiteral("Open"), 23, 56, 90, Glyphs::Open());
+    btnOpen = bitButton(page, QStringLiteral("Open"), 23, 56, 90, Glyphs::Open);
     Wire(btnOpen->OnClick, this, &TfSetup::btnOpenClick);
-    btnAbout = bitButton(page, QStringLiteral("About Us"), 336, 16, 89, Glyphs::About());
+    btnAbout = bitButton(page, QStringLiteral("About Us"), 336, 16, 89, Glyphs::About);
     lTablet = label(page, QStringLiteral("Tablet Keyboard missing"), 272, 192, TFont{QStringLiteral("Arial"), 10, clMaroon, fsBold});
     lTablet->Hide();
     ckboxTablet2 = checkBox(page, QStringLiteral("Always a Tablet"), 280, 210, 129, MaroonArialBold);
@@ -336,12 +338,12 @@ void TfSetup::createOptionsPage(QWidget* page)
 
 void TfSetup::createFrameButtons()
 {
-    btnIcons = bitButton(this, QStringLiteral("Stamp"), 8, 248, 75, Glyphs::Stamps());
+    btnIcons = bitButton(this, QStringLiteral("Stamp"), 8, 248, 75, Glyphs::Stamps);
     Wire(btnIcons->OnClick, this, &TfSetup::btnIconsClick);
-    btnOptions = bitButton(this, QStringLiteral("Options"), 96, 248, 75, Glyphs::Options());
+    btnOptions = bitButton(this, QStringLiteral("Options"), 96, 248, 75, Glyphs::Options);
     Wire(btnOptions->OnClick, this, &TfSetup::btnOptionsClick);
-    BtnFinished = bitButton(this, QStringLiteral("Finished"), 192, 248, 75, Glyphs::Finished());
+    BtnFinished = bitButton(this, QStringLiteral("Finished"), 192, 248, 75, Glyphs::Finished);
     DefaultButton = BtnFinished;
     Wire(BtnFinished->OnClick, this, &TfSetup::BtnFinishedClick);
-    btnHelp = bitButton(this, QStringLiteral("Help"), 352, 248, 89, Glyphs::Help());
+    btnHelp = bitButton(this, QStringLiteral("Help"), 352, 248, 89, Glyphs::Help);
 }
