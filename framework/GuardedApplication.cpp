@@ -1,8 +1,14 @@
 #include "GuardedApplication.h"
 
 #include "Application.h"
+#include "XWaylandPresses.h"
 
 #include <exception>
+
+GuardedApplication::GuardedApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    XWaylandPresses::InstallIfNeeded();
+}
 
 bool GuardedApplication::notify(QObject* receiver, QEvent* event)
 {

@@ -6,7 +6,7 @@
 
 class GuardedApplication : public QApplication {
 public:
-    GuardedApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+    GuardedApplication(int& argc, char** argv);
     // Called for every event the program gets.
     bool notify(QObject* receiver, QEvent* event) override;
 };

@@ -326,16 +326,15 @@ class TestEndToEnd : public QObject {
         if (layout.width() > 1920)
             strokes.append({{2100, 200}, {2300, 230}, {2500, 200}}); // on the second output
         QImage unmarked = shown;
+        // The pointer comes from the bar, as after a click on Capture, and
+        // jumps onto the surface: the press has had no motion there yet.
+        mouseMove(barAbove.center());
         for (const QList<QPoint>& stroke : strokes) {
             unmarked = grabScreen();
             drag(stroke.first(), stroke.mid(1));
             const QImage marked = grabScreen();
             QVERIFY(near(marked.pixel(stroke[1]), qRgb(0, 255, 255), 0));
-            // (The first stroke after Capture on one output starts at the
-            // surface's top-left corner, not where the button went down: the
-            // press is checked from the second stroke on, until that is mended.)
-            if (stroke != strokes.first())
-                QVERIFY2(near(marked.pixel(stroke.first()), qRgb(0, 255, 255), 0), "no ink where the stroke began");
+            QVERIFY2(near(marked.pixel(stroke.first()), qRgb(0, 255, 255), 0), "no ink where the stroke began");
         }
         key(QStringLiteral("ctrl+z"));
         QEXPECT_FAIL("", "keys reach no X11 window here: XWayland gives none the focus", Continue);
@@ -976,9 +975,8 @@ private slots:
             QSKIP("a row of a Wayland session without the portal");
         Program p;
         QVERIFY(!p.start().isEmpty());
-        // (1, the user saying no, is told the same way; a second Capture after
-        // a refused one brings no message on sway yet, see the report.)
-        for (int code : {2}) {
+        // Each refused Capture says so, the second as the first.
+        for (int code : {1, 2}) {
             QVERIFY(useRefusingPortal(code));
             click(windowGeometry(p.bar).topLeft() + QPoint(49, 20)); // "Capture"
             const QString caption = QStringLiteral("Error: Clipboard failure");
@@ -987,6 +985,9 @@ private slots:
             pause(300);
             // (Sent to the box itself: XWayland gives the focus to no X11 window here.)
             xdotool({"key", "--window", message, "Return"});
+            // (Here the X server can be left holding that Return down; it
+            // would repeat into the next box and answer it at once.)
+            xdotool({"keyup", "Return"});
             QVERIFY(findWindow(caption, 1500).isEmpty());
             QVERIFY(!QFile::exists(p.file("Screen.bmp")));
             QVERIFY(findWindow(QStringLiteral("fViewer"), 500).isEmpty());
