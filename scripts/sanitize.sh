@@ -27,7 +27,7 @@ export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:detect_stack_use_after_retur
 export LSAN_OPTIONS="suppressions=$root/scripts/sanitize-leaks.supp:print_suppressions=0"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:log_path=$reports/ubsan"
 status=0
-(cd build-asan && ctest --output-on-failure --timeout 900 "$@") || status=$?
+(cd build-asan && ctest --output-on-failure --timeout 900 --repeat until-pass:2 "$@") || status=$?
 if compgen -G "$reports/*" >/dev/null; then
   echo "Sanitizer reports (each file is one process):" >&2
   for f in "$reports"/*; do

@@ -307,6 +307,19 @@ QRect windowGeometry(const QString& id)
     return r;
 }
 
+QRect settledGeometry(const QString& id)
+{
+    QRect last = windowGeometry(id);
+    for (int i = 0; i < 10; ++i) {
+        pause(300);
+        const QRect now = windowGeometry(id);
+        if (now == last)
+            break;
+        last = now;
+    }
+    return last;
+}
+
 QRect frameGeometry(const QString& id)
 {
     const QList<int> e = propertyNumbers(id, QStringLiteral("_NET_FRAME_EXTENTS"));
@@ -497,15 +510,8 @@ QString Program::waitForBar()
 {
     bar = findWindow(QStringLiteral("Screen Quillet"));
     // A window manager frames and places the bar a moment after it shows.
-    QRect settled;
-    for (int i = 0; !bar.isEmpty() && i < 10; ++i) {
-        pause(300);
-        const QRect now = windowGeometry(bar);
-        if (now == settled)
-            break;
-        settled = now;
-    }
-    barOrigin_ = settled.topLeft();
+    if (!bar.isEmpty())
+        barOrigin_ = settledGeometry(bar).topLeft();
     return bar;
 }
 

@@ -45,6 +45,8 @@ void type(const QString& text);
 QString findWindow(const QString& title, int timeoutMs = 15000);
 // The inside of a window, on the screen.
 QRect windowGeometry(const QString& id);
+// Where the window stays: sway places a window a moment after it maps it.
+QRect settledGeometry(const QString& id);
 // The window with the frame the window manager draws around it.
 QRect frameGeometry(const QString& id);
 // The part of the screen that panels leave to windows.

@@ -258,27 +258,15 @@ class TestEndToEnd : public QObject {
         QCOMPARE(compact.size(), QSize(318, 86));
         // The full bar along the bottom of its output (sway's smallest
         // floating height makes it 50 pixels tall, not 43).
-        // sway places a window a moment after it maps it: where it stays.
-        const auto settled = [](const QString& window) {
-            QRect last = windowGeometry(window);
-            for (int i = 0; i < 10; ++i) {
-                pause(250);
-                const QRect now = windowGeometry(window);
-                if (now == last)
-                    break;
-                last = now;
-            }
-            return last;
-        };
         click(compact.topLeft() + QPoint(152, 20)); // "Tool Bar"
         pause(300);
-        const QRect full = settled(p.bar);
+        const QRect full = settledGeometry(p.bar);
         QCOMPARE(full.topLeft(), QPoint(0, 1080 - 43));
         QCOMPARE(full.width(), 1920);
         QVERIFY2(full.height() <= 50, qPrintable(QString::number(full.height())));
         click(full.topLeft() + QPoint(152, 20)); // "Hide Bar"
         pause(300);
-        const QRect bar = settled(p.bar);
+        const QRect bar = settledGeometry(p.bar);
         QCOMPARE(bar.size(), QSize(318, 86));
 
         mouseMove(bar.topLeft() + QPoint(49, 20)); // the pointer, as grim sees it, on the bar
@@ -288,7 +276,7 @@ class TestEndToEnd : public QObject {
         QCOMPARE(windowGeometry(surface), layout);
         // The snapshot is the compositor's picture of the screen, native
         // Wayland windows and all, without the bar.
-        const QRect barAbove = settled(p.bar); // where sway keeps it above the surface
+        const QRect barAbove = settledGeometry(p.bar); // where sway keeps it above the surface
         const QList<QRect> program = {bar.adjusted(-2, -2, 2, 2), barAbove.adjusted(-2, -2, 2, 2)};
         const QImage snapshot = QImage(p.file("Screen.bmp")).convertToFormat(QImage::Format_RGB32);
         qInfo("X root %dx%d, Screen.bmp %dx%d, grim at its own scale %s", QGuiApplication::primaryScreen()->virtualSize().width(),
