@@ -127,8 +127,10 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        if (event->type() != QEvent::MouseButtonRelease) // every event of the program passes here
+            return false;
         auto* widget = qobject_cast<QWidget*>(watched);
-        if (event->type() != QEvent::MouseButtonRelease || !widget || !coversItsScreen(widget->window()))
+        if (!widget || !coversItsScreen(widget->window()))
             return false;
         for (QWidget* w : QApplication::topLevelWidgets())
             if (w->isVisible() && !coversItsScreen(w) && w->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
