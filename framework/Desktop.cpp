@@ -194,5 +194,10 @@ bool Desktop::IsXWayland()
         xcb_query_extension_reply(c, xcb_query_extension(c, uint16_t(strlen(name)), name), nullptr);
     const bool present = reply && reply->present;
     free(reply);
-    return present;
+    // XWayland before 23.1 has no extension of its own, but has always named
+    // its outputs XWAYLAND0, XWAYLAND1, ...
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    return present || std::any_of(screens.begin(), screens.end(), [](const QScreen* s) {
+               return s->name().startsWith(QLatin1String(name));
+           });
 }

@@ -1,6 +1,7 @@
 // End to end: the built program on a real X server, used with the real
 // mouse and keyboard, its windows and files checked as a user would.
 #include "Controls.h"
+#include "Desktop.h"
 #include "Harness.h"
 #include "IniFile.h"
 #include "Picture.h"
@@ -252,6 +253,7 @@ class TestEndToEnd : public QObject {
     void firstMinuteOnWayland()
     {
         const QRect layout(QPoint(0, 0), swayLayout());
+        QVERIFY(Desktop::IsXWayland()); // known as such, so that a black grab there is never taken for a picture
         Program p;
         QVERIFY(!p.start().isEmpty());
         const QRect compact = windowGeometry(p.bar);
@@ -405,6 +407,7 @@ private slots:
     // black where a rectangle reaches beyond the desktop, never stretched.
     void grabsAreExactAndBlackBeyondTheDesktop()
     {
+        QVERIFY(!Desktop::IsXWayland()); // which would word a refused grab as XWayland's
         const QImage known = backdrop->picture;
         const QRect desktop(0, 0, ScreenW, ScreenH);
         for (const QRect& asked : {desktop, QRect(100, 50, 301, 203), QRect(ScreenW - 40, ScreenH - 30, 100, 80),
