@@ -7,7 +7,8 @@
 //    that lets the bar go, against that round trip (goal: at most 1.5 times);
 //  - the click to the picture shown, against Flameshot's capture (asked for
 //    as its shortcut does, its tray program running) to its picture shown
-//    (goal: no later).
+//    (goal: no later); the line says whether that was the tray's capture or
+//    the launch of flameshot gui showing the picture itself.
 // Argument: rounds (5).
 #include "Harness.h"
 #include "Sway.h"
@@ -16,6 +17,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -65,7 +67,9 @@ bool captureRound(XWatch& watch, QPoint capture, QList<double>& shown)
 }
 
 // Flameshot runs as its tray program does, under XWayland; each round asks
-// it for a capture as its shortcut does, to its full-screen picture painted.
+// for a capture as its shortcut does (flameshot gui), to its full-screen
+// picture painted. This version shows that picture from the launched
+// process itself, not from its tray program.
 void startFlameshot(QProcess& process, const QStringList& args)
 {
     prepareSessionProcess(process);
@@ -75,23 +79,55 @@ void startFlameshot(QProcess& process, const QStringList& args)
     process.start(QStringLiteral("flameshot"), args);
 }
 
-bool flameshotRound(XWatch& watch, QList<double>& shown)
+// Its capture window has no WM_NAME (only _NET_WM_NAME, and that may come
+// late): known by the process that owns it instead. Returns that process.
+int64_t waitMappedBy(XWatch& watch, const QList<int64_t>& owners, int timeoutMs)
+{
+    const double deadline = XWatch::nowMs() + timeoutMs;
+    while (const uint32_t window = watch.waitMapped(QString(), int(std::max(0.0, deadline - XWatch::nowMs())))) {
+        const int64_t owner = watch.windowPid(window);
+        if (owners.contains(owner))
+            return owner;
+    }
+    return 0;
+}
+
+struct PeerRounds {
+    QList<double> shown;
+    int byTray = 0; // rounds whose picture the tray program showed, not the launched one
+};
+
+bool flameshotRound(XWatch& watch, int64_t trayPid, PeerRounds& peer)
 {
     watch.waitQuiet(300, 3000);
     watch.forget();
     QProcess gui;
     const double start = XWatch::nowMs();
     startFlameshot(gui, {"gui"});
-    const bool mapped = watch.waitMapped(QStringLiteral("flameshot"), 10000) != 0;
-    const double painted = mapped ? watch.waitPainted(Screen, 10000) : -1;
-    if (painted >= 0)
-        shown << painted - start;
-    runXdotool({"key", "Escape"}); // the capture given up; the tray program stays
-    gui.waitForFinished(3000);
+    const int64_t owner = waitMappedBy(watch, {trayPid, gui.processId()}, 10000);
+    const double painted = owner ? watch.waitPainted(Screen, 10000) : -1;
+    if (painted >= 0) {
+        peer.shown << painted - start;
+        peer.byTray += owner == trayPid;
+    }
+    // Its window takes no keyboard focus from sway (override-redirect under
+    // XWayland), so no key would reach it: the capture is ended instead.
+    const bool ended = gui.state() == QProcess::NotRunning;
     if (painted < 0)
-        std::fprintf(stderr, "flameshot gui ended with %d and showed nothing\n", gui.exitCode());
+        std::fprintf(stderr, "flameshot gui %s and showed nothing\n", ended ? "ended" : "ran");
     endProcessGroup(gui);
     return painted >= 0;
+}
+
+// Which launch of Flameshot the figure covers.
+const char* peerMeasured(const PeerRounds& peer)
+{
+    if (peer.byTray == peer.shown.size())
+        return "Flameshot's capture (its tray program showing it) -> picture shown";
+    if (peer.byTray == 0)
+        return "Flameshot launched (flameshot gui, which shows the picture itself; its tray's capture is not "
+               "measurable) -> picture shown";
+    return "Flameshot launched (flameshot gui; picture shown by it or by its tray) -> picture shown";
 }
 
 } // namespace
@@ -102,7 +138,8 @@ int main(int argc, char** argv)
     const int rounds = argc > 1 ? atoi(argv[1]) : 5;
     if (!startSway(1, true))
         return 1;
-    QList<double> portal, ours, peer;
+    QList<double> portal, ours;
+    PeerRounds peer;
     int failed = 0;
     {
         XWatch watch;
@@ -126,7 +163,7 @@ int main(int argc, char** argv)
             watch.waitQuiet(1000, 5000); // until it has settled in
         }
         for (int i = 0; !failed && havePeer && i < rounds; ++i)
-            if (!flameshotRound(watch, peer)) {
+            if (!flameshotRound(watch, tray.processId(), peer)) {
                 std::fprintf(stderr, "round %d: Flameshot showed no picture\n", i + 1);
                 break;
             }
@@ -140,12 +177,12 @@ int main(int argc, char** argv)
     std::printf("  the portal's own round trip:             %.1f ms\n", trip);
     std::printf("  click -> surface painted, beyond the %.0f ms pause: %.1f ms, %.2f x the round trip (goal <= 1.5)\n",
                 CapturePauseMs, beyondPause, beyondPause / trip);
-    if (peer.isEmpty()) {
+    if (peer.shown.isEmpty()) {
         std::printf("  Flameshot not measured: not installed (bench/install-bench-deps.sh installs it), or it showed no picture\n");
     } else {
-        const double flameshot = median(peer);
-        std::printf("  click -> picture shown: %.1f ms; Flameshot's capture -> picture shown: %.1f ms; %.2f x (goal <= 1)\n",
-                    shown, flameshot, shown / flameshot);
+        const double flameshot = median(peer.shown);
+        std::printf("  click -> picture shown: %.1f ms; %s: %.1f ms; %.2f x (goal <= 1)\n", shown,
+                    peerMeasured(peer), flameshot, shown / flameshot);
     }
     return 0;
 }
