@@ -83,7 +83,7 @@ void TfMain::applyFirstRunSettings(QStringList& errors)
     seedDrawingSettings(SetupDesign::LineFigure);
     eText->SetText(QStringLiteral("Type text here"));
     if (FindFile(DefaultStampFile()))
-        runStep(errors, [&] { fSetup->LoadStamp(DefaultStampFile()); });
+        runStep(errors, [&] { LoadStamp(DefaultStampFile()); });
     btnScribbleClick(this);
 }
 
@@ -91,9 +91,10 @@ int TfMain::readThickness(const TSettingsFile& ini, Setting setting, const QStri
 {
     // 0 stands for the slider's value; anything else is held to the slider's range.
     const int thickness = ini.ReadInteger(setting, defaultValue);
+    const TTrackBar* slider = SetupDialog().TrackBar1;
     if (thickness == 0)
-        return fSetup->TrackBar1->Max() + 1 - fSetup->TrackBar1->Position();
-    return qBound(1, thickness, fSetup->TrackBar1->Max());
+        return slider->Max() + 1 - slider->Position();
+    return qBound(1, thickness, slider->Max());
 }
 
 void TfMain::readSettings(const TSettingsFile& ini)
@@ -107,18 +108,19 @@ void TfMain::readSettings(const TSettingsFile& ini)
 
 void TfMain::readPenSettings(const TSettingsFile& ini)
 {
+    TfSetup& setup = SetupDialog();
     const int thickness = readThickness(ini, Setting::LineThickness, QStringLiteral("0"));
     drawing_.setLineThickness(thickness);
-    fSetup->ShowPenThickness(thickness);
+    setup.ShowPenThickness(thickness);
 
     const TColor colour = ini.ReadInteger(Setting::LineColor, QStringLiteral("0"));
     // Black stands for the pen the dialog is designed with.
     drawing_.setLineColor(colour == 0 ? SetupDesign::LineColor : colour);
-    fSetup->shapePen->SetPenColor(drawing_.linePen().color);
+    setup.shapePen->SetPenColor(drawing_.linePen().color);
 
     if (ini.ReadFlag(Setting::Marker)) {
-        fSetup->Highlight->SetDown(true);
-        fSetup->HighlightClick(this);
+        setup.Highlight->SetDown(true);
+        setup.HighlightClick(this);
     }
 }
 
@@ -151,7 +153,7 @@ void TfMain::readFontSettings(const TSettingsFile& ini)
     } catch (const Exception&) {
         // The next close writes back what the dialog shows: what was read
         // before the damaged number must not be lost with it.
-        showFont(f, fSetup->ckboxTextbkgd->Checked());
+        showFont(f, SetupDialog().ckboxTextbkgd->Checked());
         throw;
     }
     for (const FontStyleChoice& s : FontStyleChoices)
@@ -166,7 +168,7 @@ void TfMain::readFontSettings(const TSettingsFile& ini)
 void TfMain::showFont(const TFont& font, bool background)
 {
     drawing_.setFont(font);
-    fSetup->ShowFontSettings(font, background, drawing_.textBackColor());
+    SetupDialog().ShowFontSettings(font, background, drawing_.textBackColor());
 }
 
 void TfMain::selectStoredTool(const TSettingsFile& ini)
@@ -175,11 +177,11 @@ void TfMain::selectStoredTool(const TSettingsFile& ini)
     const ToolMode tool = toolOfNumber(mode == 0 ? 1 : mode);
     drawing_.setTool(tool);
     if (tool == ToolMode::Text)
-        fSetup->Notebook1->SetPageIndex(1);
+        SetupDialog().Notebook1->SetPageIndex(1);
     ReapplyTool();
     if (isLineFamily(tool)) {
         const DrawingSettings::FamilyPen& pen = drawing_.linePen();
-        fSetup->ShowLineSlider(pen.thickness, pen.color);
+        SetupDialog().ShowLineSlider(pen.thickness, pen.color);
         shapePen->SetHeight(pen.thickness / 2 + 1);
         shapePen->SetPenColor(pen.color);
     } else if (isBoxFamily(tool)) {
@@ -189,9 +191,10 @@ void TfMain::selectStoredTool(const TSettingsFile& ini)
 
 void TfMain::applyStoredBrushStyle()
 {
-    TSpeedButton* const buttons[] = {fSetup->SolidBrush,      fSetup->ClearBrush,     fSetup->HorizontalBrush,
-                                     fSetup->VerticalBrush,   fSetup->FDiagonalBrush, fSetup->BDiagonalBrush,
-                                     fSetup->CrossBrush,      fSetup->DiagCrossBrush};
+    TfSetup& setup = SetupDialog();
+    TSpeedButton* const buttons[] = {setup.SolidBrush,      setup.ClearBrush,     setup.HorizontalBrush,
+                                     setup.VerticalBrush,   setup.FDiagonalBrush, setup.BDiagonalBrush,
+                                     setup.CrossBrush,      setup.DiagCrossBrush};
     for (TSpeedButton* button : buttons) {
         if (drawing_.fillName() == button->objectName()) {
             button->SetDown(true);
@@ -206,7 +209,7 @@ void TfMain::loadStoredStamp(const TSettingsFile& ini)
     const QString stored = ini.Read(Setting::StampFile, QString());
     if (stored.isEmpty() || !FindFile(stored)) {
         if (FindFile(DefaultStampFile())) {
-            fSetup->LoadStamp(DefaultStampFile());
+            LoadStamp(DefaultStampFile());
         } else {
             Services::Messages().Show(
                 this, MessageRequest{QStringLiteral("You'll need to go to the\n  [Setup] button to install a stamp\n  before using."),
@@ -214,9 +217,10 @@ void TfMain::loadStoredStamp(const TSettingsFile& ini)
         }
         return;
     }
-    fSetup->lFilename->SetCaption(FileSplit(3, stored));
-    fSetup->fullFilename = stored;
-    fSetup->LoadStamp(stored);
+    TfSetup& setup = SetupDialog();
+    setup.lFilename->SetCaption(FileSplit(3, stored));
+    setup.fullFilename = stored;
+    LoadStamp(stored);
 }
 
 void TfMain::detectTabletKeyboard(const TSettingsFile& ini)
@@ -230,7 +234,7 @@ void TfMain::detectTabletKeyboard(const TSettingsFile& ini)
     }
     if (tablet)
         ckboxTablet->SetChecked(true);
-    fSetup->ShowTabletChoice(available, tablet);
+    SetupDialog().ShowTabletChoice(available, tablet);
 }
 
 void TfMain::saveSettings()
@@ -269,24 +273,25 @@ void TfMain::keepUnreadSettingsAside() const
 
 void TfMain::writeSettings(TSettingsFile& ini) const
 {
+    const TfSetup& setup = SetupDialog();
     ini.WriteFlag(Setting::Operating, false);
     ini.WriteInteger(Setting::Mode, Mode());
     ini.WriteInteger(Setting::LineThickness, LinePenThickness());
     ini.WriteInteger(Setting::LineColor, LinePenColor());
-    ini.WriteFlag(Setting::Marker, fSetup->Highlight->Down());
+    ini.WriteFlag(Setting::Marker, setup.Highlight->Down());
     ini.WriteInteger(Setting::PenThickness, BoxPenThickness());
     ini.WriteInteger(Setting::PenColor, BoxPenColor());
     ini.WriteInteger(Setting::BrushColor, drawing_.fill().Color);
     ini.Write(Setting::BrushStyle, BoxBrushStyle());
     // The name, size and background as the dialog shows them.
-    ini.Write(Setting::FontName, fSetup->cboxFontName->Text());
+    ini.Write(Setting::FontName, setup.cboxFontName->Text());
     ini.WriteInteger(Setting::FontColor, drawing_.font().Color);
-    ini.WriteInteger(Setting::FontBkColor, fSetup->pText->Color());
-    ini.Write(Setting::FontSize, fSetup->lFontSize->Caption());
+    ini.WriteInteger(Setting::FontBkColor, setup.pText->Color());
+    ini.Write(Setting::FontSize, setup.lFontSize->Caption());
     ini.Write(Setting::FontText, eText->Text());
-    ini.WriteFlag(Setting::FontBackground, fSetup->ckboxTextbkgd->Checked());
+    ini.WriteFlag(Setting::FontBackground, setup.ckboxTextbkgd->Checked());
     for (const FontStyleChoice& s : FontStyleChoices)
-        ini.WriteFlag(s.setting, (fSetup->*s.button)->Down());
-    ini.WriteFlag(Setting::Tablet, fSetup->ckboxTablet->Checked());
-    ini.Write(Setting::StampFile, fSetup->fullFilename);
+        ini.WriteFlag(s.setting, (setup.*s.button)->Down());
+    ini.WriteFlag(Setting::Tablet, setup.ckboxTablet->Checked());
+    ini.Write(Setting::StampFile, setup.fullFilename);
 }

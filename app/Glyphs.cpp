@@ -46,7 +46,9 @@ QFont glyphFont(const QStringList& families, int pixels, bool bold, bool italic)
     f.setPixelSize(pixels);
     f.setBold(bold);
     f.setItalic(italic);
-    f.setStyleStrategy(QFont::PreferAntialias);
+    // The letters are plain ASCII that the face has: looking up fallback
+    // faces for other scripts only costs the start its time.
+    f.setStyleStrategy(QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoFontMerging));
     return f;
 }
 

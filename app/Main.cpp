@@ -99,12 +99,6 @@ QString TfMain::RecoveryFile() const
     return ScreenFile();
 }
 
-void TfMain::linkHelpButtons()
-{
-    fSetup->btnHelp->OnClick = [this](QObject*) { ShowHelp(); };
-    fSetup->btnAbout->OnClick = [this](QObject*) { ShowAbout(); };
-}
-
 void TfMain::ShowHelp()
 {
     if (!help_)
@@ -120,7 +114,7 @@ void TfMain::ShowAbout()
                                         "Settings, the last snapshot and the banner outline (setup.ini, Screen.bmp, "
                                         "Text.bmp) and the folders Screens and Stamps are kept in:\n%2")
                              .arg(QStringLiteral(QUILLET_VERSION), QDir::toNativeSeparators(CurrentDir));
-    Services::Messages().Show(fSetup, MessageRequest{text, QStringLiteral("About Us"), MsgButtons::OK,
+    Services::Messages().Show(&SetupDialog(), MessageRequest{text, QStringLiteral("About Us"), MsgButtons::OK,
                                                      MsgIcon::Information});
 }
 
@@ -141,6 +135,21 @@ void TfMain::FormCreate(QObject*)
 
 QString TfMain::DefaultStampFile() const { return defaultStampFile(ProgramDir, CurrentDir); }
 
+void TfMain::LoadStamp(const QString& path)
+{
+    // One read for the three pictures: a damaged file changes none of them.
+    QString error;
+    const QImage stamp = readPictureFile(path, &error);
+    if (stamp.isNull())
+        throw EInvalidGraphic(error);
+    PreviewChange bar;
+    bar.stamp = stamp;
+    ShowPreviews(bar);
+    fStamp->BMShapedForm1->Picture.Assign(stamp);
+    if (fSetup)
+        fSetup->Image1->Picture.Assign(stamp);
+}
+
 QString TfMain::KeyboardProgram() const
 {
     return SysInfo1->SystemDir() + QLatin1Char('/') + QLatin1String(OnScreenKeyboardProgram);
@@ -150,18 +159,18 @@ void TfMain::FormShow(QObject*)
 {
     if (!FirstShow)
         return;
-    linkHelpButtons();
     // The first show runs once, whatever goes wrong in it: running it again
     // would ask the recovery question again and undo what the user did since.
     FirstShow = false;
     starting_ = true;
     const auto started = qScopeGuard([this] { starting_ = false; });
-    fSetup->CurrentDir = CurrentDir;
     fStamp->CurrentDir = CurrentDir;
     fViewer->setGeometry(DesktopBounds());
     seedDrawingSettings(SetupDesign::LineSampleHeight / 2 + 1);
     drawing_.setTool(ToolMode::Scribble);
-    fSetup->GetFontNames();
+    // A setup dialog built later takes these from the bar.
+    if (fSetup)
+        fSetup->ShowFolderAndFonts(CurrentDir);
     if (!folderNotice_.isEmpty())
         Services::Messages().Show(this, MessageRequest{folderNotice_, Application->Title, MsgButtons::OK,
                                                        MsgIcon::Information});
@@ -188,9 +197,11 @@ void TfMain::seedDrawingSettings(int lineThickness)
 void TfMain::FormFirstPaint(QObject*)
 {
     // Paid now, while the user looks at the bar, rather than after the click:
-    // the surface's window and full-screen buffer and the grab's segment.
+    // the surface's window and full-screen buffer, the grab's segment and
+    // the setup dialog.
     fViewer->PrepareFirstShow();
     Services::Screen().Prepare();
+    SetupDialog();
 }
 
 void TfMain::FormClose(QObject*, TCloseAction&)
@@ -275,7 +286,7 @@ void TfMain::selectTool(ToolMode mode)
     case ToolKind::Box:
         SetLineMode(false);
         fViewer->DrawingTool = drawingToolOf(mode);
-        fSetup->Shape1->SetShape(tool.setupShape);
+        SetupDialog().Shape1->SetShape(tool.setupShape);
         Shape1->SetShape(tool.barShape);
         break;
     case ToolKind::Text: chooseTextTool(); break;
@@ -295,7 +306,7 @@ void TfMain::chooseTextTool()
     fViewer->Scribble = false;
     fViewer->Writing = true;
     // The surface has the text font already: it follows the settings.
-    drawing_.useTextBackground(fSetup->ShowTextBackground(drawing_.textBackColor()));
+    drawing_.useTextBackground(SetupDialog().ShowTextBackground(drawing_.textBackColor()));
 }
 
 void TfMain::setButton()
@@ -317,7 +328,8 @@ void TfMain::SetLineMode(bool Line)
         shapePen->SetHeight(pen.thickness / 2 + 1);
         shapePen->SetBrushColor(pen.color);
         shapePen->SetPenColor(pen.color);
-        fSetup->ShowLineChoices(pen.thickness, pen.color);
+        if (fSetup)
+            fSetup->ShowLineChoices(pen.thickness, pen.color);
     } else {
         fViewer->Writing = false;
         fViewer->Scribble = false;
@@ -325,7 +337,7 @@ void TfMain::SetLineMode(bool Line)
         Shape1->SetPenColor(pen.color);
         Shape1->SetPenWidth(previewPenWidth(pen.thickness));
         lHighlight->Hide();
-        fSetup->ShowBoxChoices(pen.thickness, pen.color);
+        SetupDialog().ShowBoxChoices(pen.thickness, pen.color);
     }
     SetParameters();
 }
@@ -338,10 +350,11 @@ void TfMain::SetParameters()
 
 void TfMain::btnSetupClick(QObject*)
 {
-    fSetup->btnOptions->SetCaption(QStringLiteral("Options"));
-    fSetup->Notebook1->SetPageIndex(btnText->Down() ? 1 : 0);
-    fSetup->Show();
-    fSetup->raise();
+    TfSetup& setup = SetupDialog();
+    setup.btnOptions->SetCaption(QStringLiteral("Options"));
+    setup.Notebook1->SetPageIndex(btnText->Down() ? 1 : 0);
+    setup.Show();
+    setup.raise();
 }
 
 void TfMain::ReapplyTool()
@@ -364,7 +377,7 @@ void TfMain::showCaptureRemoved()
     btnSnapShot->SetCaption(QStringLiteral("Capture"));
     btnSnapShot->SetFontColor(clMaroon);
     SetBackColor(clBlue);
-    fSetup->btnSave->SetEnabled(false);
+    SetupDialog().btnSave->SetEnabled(false);
 }
 
 void TfMain::btnSnapShotClick(QObject*)
@@ -391,7 +404,7 @@ void TfMain::btnSnapShotClick(QObject*)
         return;
     }
     SetBackColor(clMaroon);
-    fSetup->btnSave->SetEnabled(true);
+    SetupDialog().btnSave->SetEnabled(true);
     Application->ProcessMessages();
     ReapplyTool();
     // A failed paste leaves the surface with an older picture, perhaps marked
@@ -481,7 +494,7 @@ void TfMain::SetPreviousCapture()
     btnSnapShot->SetCaption(QStringLiteral("Remove"));
     btnSnapShot->SetFontColor(clBlue);
     SetBackColor(clMaroon);
-    fSetup->btnSave->SetEnabled(true);
+    SetupDialog().btnSave->SetEnabled(true);
 }
 
 void TfMain::btnEraseClick(QObject*)
@@ -550,7 +563,8 @@ void TfMain::eTextChange(QObject*)
 {
     const QString text = eText->Text();
     fViewer->Text = text;
-    fSetup->ShowText(text);
+    if (fSetup)
+        fSetup->ShowText(text);
 }
 
 void TfMain::eTextEnter(QObject*)
@@ -573,7 +587,7 @@ void TfMain::btnText2Click(QObject*)
     fStamp2->CurrentDir = CurrentDir;
     fStamp2->OffsetXY = fViewer->OffsetXY;
     fStamp2->lText->SetCaption(QStringLiteral(" ") + eText->Text());
-    fStamp2->lText->SetFont(fSetup->pText->Font());
+    fStamp2->lText->SetFont(SetupDialog().pText->Font());
     const QRect screen = DesktopBounds();
     const QSize label = fStamp2->lText->size();
     fStamp2->move(screen.width() / 2 - label.width() / 2, screen.height() / 2 - label.height() / 2);

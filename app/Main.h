@@ -144,6 +144,9 @@ public:
     // Returns once the snapshot taken last is on disk (or its failure shown).
     void WaitForScreenFile() { screenSave_.Wait(); }
     QString DefaultStampFile() const;
+    // The stamp, loaded into the bar's sample, the stamp window and the
+    // setup dialog's preview.
+    void LoadStamp(const QString& path);
     QString KeyboardProgram() const;
 
 private:
@@ -161,7 +164,6 @@ private:
     // The pens a run starts from, before setup.ini is read.
     void seedDrawingSettings(int lineThickness);
     void chooseTextTool();
-    void linkHelpButtons();
     void simulatePrintScreen();
     // The steps of a paste: wait for the picture (or learn why none comes),
     // copy it into the surface, tell the user when it failed, and put the

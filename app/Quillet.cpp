@@ -44,8 +44,11 @@ public:
         Application->MainForm = fMain;
         surface_ = std::make_unique<TfViewer>();
         fViewer = surface_.get();
-        setup_ = std::make_unique<TfSetup>();
-        fSetup = setup_.get();
+        // Built when first needed: no later than just after the bar's first paint.
+        SetSetupDialogMaker([this] {
+            setup_ = std::make_unique<TfSetup>();
+            fSetup = setup_.get();
+        });
         stamp_ = std::make_unique<TfStamp>();
         fStamp = stamp_.get();
     }
@@ -53,6 +56,7 @@ public:
     ~ProgramForms()
     {
         stamp_.reset();
+        SetSetupDialogMaker(nullptr);
         setup_.reset();
         surface_.reset();
         bar_.reset(); // and the banners with it

@@ -20,6 +20,12 @@ TfSetup* fSetup = nullptr;
 
 namespace {
 
+std::function<void()>& setupMaker()
+{
+    static std::function<void()> make;
+    return make;
+}
+
 // The setup dialog's own text box starts the keyboard from this fixed place.
 const QString FixedKeyboardPath = QStringLiteral("/usr/bin/onboard");
 
@@ -43,6 +49,17 @@ private:
 };
 
 } // namespace
+
+TfSetup& SetupDialog()
+{
+    if (!fSetup && setupMaker())
+        setupMaker()();
+    if (!fSetup)
+        qFatal("The setup dialog is needed before anything can build it");
+    return *fSetup;
+}
+
+void SetSetupDialogMaker(std::function<void()> make) { setupMaker() = std::move(make); }
 
 int previewPenWidth(int thickness)
 {
@@ -374,19 +391,7 @@ QString TfSetup::prepareFolder(const QString& folder, const QString& name)
     return CurrentDir;
 }
 
-void TfSetup::LoadStamp(const QString& path)
-{
-    // One read for the three pictures: a damaged file changes none of them.
-    QString error;
-    const QImage stamp = readPictureFile(path, &error);
-    if (stamp.isNull())
-        throw EInvalidGraphic(error);
-    Image1->Picture.Assign(stamp);
-    TfMain::PreviewChange bar;
-    bar.stamp = stamp;
-    fMain->ShowPreviews(bar);
-    fStamp->BMShapedForm1->Picture.Assign(stamp);
-}
+void TfSetup::LoadStamp(const QString& path) { fMain->LoadStamp(path); }
 
 std::optional<QString> TfSetup::chooseBitmap(const QString& folder, const QString& name)
 {
@@ -516,13 +521,37 @@ void TfSetup::ShowLineSlider(int thickness, TColor colour)
 void TfSetup::FollowDrawing(DrawingSettings& settings)
 {
     settings.onChange([this, self = QPointer<TfSetup>(this), &settings] {
-        if (!self)
-            return;
-        shapePen->SetPenStyle(settings.linePen().style);
-        Shape1->SetPenStyle(settings.boxPen().style);
-        Shape1->SetBrush(settings.fill());
-        pText->SetFont(settings.font());
+        if (self)
+            showDrawingStyles(settings);
     });
+}
+
+void TfSetup::showDrawingStyles(const DrawingSettings& settings)
+{
+    shapePen->SetPenStyle(settings.linePen().style);
+    Shape1->SetPenStyle(settings.boxPen().style);
+    Shape1->SetBrush(settings.fill());
+    pText->SetFont(settings.font());
+}
+
+void TfSetup::ShowFolderAndFonts(const QString& folder)
+{
+    CurrentDir = folder;
+    GetFontNames();
+}
+
+void TfSetup::showBarState()
+{
+    ShowFolderAndFonts(fMain->CurrentDir);
+    // The first show has changed the settings already: the samples show them.
+    const DrawingSettings& settings = drawing();
+    showDrawingStyles(settings);
+    if (!fMain->eText->Text().isEmpty())
+        ShowText(fMain->eText->Text());
+    if (!fMain->Image1->Picture.Empty())
+        Image1->Picture.Assign(fMain->Image1->Picture.Bitmap());
+    if (settings.lineMode())
+        ShowLineChoices(settings.linePen().thickness, settings.linePen().color);
 }
 
 void TfSetup::ShowFontSettings(const TFont& font, bool background, TColor backColour)

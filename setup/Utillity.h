@@ -5,6 +5,7 @@
 
 #include "Form.h"
 
+#include <functional>
 #include <optional>
 
 class DrawingSettings;
@@ -217,6 +218,9 @@ private:
     // The bar's drawing settings, which this dialog changes.
     static DrawingSettings& drawing();
     void matchTabletBoxes(TCheckBox* clicked, TCheckBox* other);
+    void showDrawingStyles(const DrawingSettings& settings);
+    // Built after the bar's first show began: what that show has set so far.
+    void showBarState();
 
 public:
     // ---- What the bar asks of the setup dialog
@@ -235,6 +239,8 @@ public:
     // The samples show the pen styles, the fill and the font of these
     // settings from now on.
     void FollowDrawing(DrawingSettings& settings);
+    // The program folder the dialog's files go to, and the font list.
+    void ShowFolderAndFonts(const QString& folder);
     // The stored font on the text page's controls.
     void ShowFontSettings(const TFont& font, bool background, TColor backColour);
     // The tablet choices, offered only when the on-screen keyboard is there.
@@ -243,7 +249,14 @@ public:
     void ShowText(const QString& text);
 };
 
+// Set once the dialog is built; whatever only shows a value on it may skip
+// it until then, as the dialog shows the bar's state when it is built.
 extern TfSetup* fSetup;
+
+// The setup dialog, built by the maker the first time anything needs it.
+TfSetup& SetupDialog();
+// The maker builds the dialog, keeps it and sets fSetup.
+void SetSetupDialogMaker(std::function<void()> make);
 
 // Outline sample width for a box pen thickness: 2, 4, 6 or 8.
 int previewPenWidth(int thickness);

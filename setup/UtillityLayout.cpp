@@ -92,8 +92,13 @@ TfSetup::TfSetup(QWidget* owner) : TForm(owner)
     createFrameButtons();
     nameControls();
     // The bar is made first; its drawing settings are what the samples show.
-    if (fMain)
+    if (fMain) {
         FollowDrawing(fMain->Drawing());
+        btnHelp->OnClick = [](QObject*) { fMain->ShowHelp(); };
+        btnAbout->OnClick = [](QObject*) { fMain->ShowAbout(); };
+        if (!fMain->FirstShow)
+            showBarState();
+    }
 }
 
 void TfSetup::nameControls()

@@ -37,6 +37,10 @@ inline QImage screenPicture(int w = 1024, int h = 768)
     return image;
 }
 
+// The program builds its setup dialog when first needed; most tests read it
+// from the start.
+enum class SetupMade { AtStart, OnDemand };
+
 class Forms {
 public:
     QTemporaryDir dir;
@@ -44,7 +48,8 @@ public:
 
     // settings: the content of setup.ini, or empty for a first run. One set
     // is up at a time: the forms reach one another through the globals.
-    explicit Forms(const QByteArray& settings = QByteArray(), bool defaultStamp = true)
+    explicit Forms(const QByteArray& settings = QByteArray(), bool defaultStamp = true,
+                   SetupMade setupMade = SetupMade::AtStart)
     {
         if (fMain || fViewer || fSetup || fStamp)
             qFatal("A set of forms is still up; take it down before building another");
@@ -61,8 +66,14 @@ public:
         Application->MainForm = fMain;
         viewer_ = std::make_unique<TfViewer>();
         fViewer = viewer_.get();
-        setup_ = std::make_unique<TfSetup>();
-        fSetup = setup_.get();
+        const auto makeSetup = [this] {
+            setup_ = std::make_unique<TfSetup>();
+            fSetup = setup_.get();
+        };
+        if (setupMade == SetupMade::AtStart)
+            makeSetup();
+        else
+            SetSetupDialogMaker(makeSetup);
         stamp_ = std::make_unique<TfStamp>();
         fStamp = stamp_.get();
         fMain->CapturePauseMs = 0;
@@ -72,6 +83,7 @@ public:
     ~Forms()
     {
         stamp_.reset();
+        SetSetupDialogMaker(nullptr);
         setup_.reset();
         viewer_.reset();
         main_.reset();

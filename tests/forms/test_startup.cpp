@@ -22,12 +22,75 @@ QByteArray settings(const QByteArray& body, const QByteArray& setup = QByteArray
     return "[Setup]\r\nOperating=No\r\n" + setup + body;
 }
 
+// What the setup dialog shows after the bar's first show, and setup.ini
+// after Quit.
+QStringList setupDialogSeen(const QByteArray& stored, SetupMade made)
+{
+    Forms forms(stored, true, made);
+    forms.start();
+    const TfSetup& setup = SetupDialog();
+    const auto shown = [](const QWidget* w) { return w->isHidden() ? QStringLiteral("hidden") : QStringLiteral("shown"); };
+    const QImage stamp = setup.Image1->Picture.Bitmap();
+    QStringList seen{
+        setup.CurrentDir == fMain->CurrentDir ? QStringLiteral("program folder") : setup.CurrentDir,
+        QString::number(setup.cboxFontName->Items().size()),
+        QString::number(qHashBits(stamp.constBits(), stamp.sizeInBytes())),
+        QStringLiteral("line sample %1 %2 %3 %4")
+            .arg(setup.shapePen->Height())
+            .arg(setup.shapePen->Pen().Color)
+            .arg(setup.shapePen->Brush().Color)
+            .arg(int(setup.shapePen->Pen().Style)),
+        QStringLiteral("box sample %1 %2 %3 %4 %5")
+            .arg(int(setup.Shape1->Shape()))
+            .arg(setup.Shape1->Pen().Color)
+            .arg(setup.Shape1->Pen().Width)
+            .arg(setup.Shape1->Brush().Color)
+            .arg(int(setup.Shape1->Brush().Style)),
+        QStringLiteral("slider %1 %2").arg(setup.TrackBar1->Position()).arg(setup.lLine->Caption()),
+        QStringLiteral("text %1 %2 %3").arg(setup.pText->Caption()).arg(setup.pText->Color()).arg(setup.pText->Font().Name),
+        QStringLiteral("page %1").arg(setup.Notebook1->PageIndex()),
+    };
+    for (const QWidget* w : std::initializer_list<const QWidget*>{setup.Highlight, setup.ClearPen, setup.DashPen,
+                                                                   setup.SolidBrush, setup.ckboxTablet})
+        seen << w->objectName() + QLatin1Char(' ') + shown(w);
+    forms.quit();
+    seen << QString::fromLatin1(forms.readFile(QStringLiteral("setup.ini")));
+    return seen;
+}
+
 } // namespace
 
 class TestStartup : public QObject {
     Q_OBJECT
 
 private slots:
+    // The dialog built when first needed shows what one built at the start
+    // shows, and the settings written at the end are the same.
+    void setupDialogBuiltOnDemandShowsTheSame_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::newRow("first run") << QByteArray();
+        QTest::newRow("line tool") << settings("[Line]\r\nThickness=1\r\nColor=255\r\nMarker=Yes\r\n", "Mode=2\r\n");
+        QTest::newRow("box tool") << settings("[Shape]\r\nPenThickness=12\r\nBrushStyle=CrossBrush\r\n", "Mode=4\r\n");
+        QTest::newRow("text tool") << settings("[Font]\r\nName=Arial\r\nSize=20\r\nBackgd=Yes\r\nText=hi\r\n",
+                                               "Mode=6\r\n");
+    }
+
+    void setupDialogBuiltOnDemandShowsTheSame()
+    {
+        QFETCH(QByteArray, stored);
+        QCOMPARE(setupDialogSeen(stored, SetupMade::OnDemand), setupDialogSeen(stored, SetupMade::AtStart));
+    }
+
+    // A first run shows the bar without the dialog and builds it right after.
+    void firstRunBuildsTheSetupDialogAfterTheBarsFirstPaint()
+    {
+        Forms forms(QByteArray(), true, SetupMade::OnDemand);
+        forms.start();
+        QVERIFY(!fSetup);
+        QTRY_VERIFY(fSetup);
+    }
+
     void firstRunCreatesTheFileAndSelectsScribble()
     {
         Forms forms;
