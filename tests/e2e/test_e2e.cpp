@@ -335,21 +335,68 @@ class TestEndToEnd : public QObject {
         const QList<QRect> pointers = {pointerAt(pointerUnmarked), pointerAt(pointer)};
         QCOMPARE(differences(without(grabScreen(), pointers), without(unmarked, pointers), layout), 0);
 
-        // (The virtual pointer goes onto the button, so that XWayland lets
-        // the bar have the click, which is given through the X server's own
-        // input: after a drag on the surface, sway's virtual pointer's own
-        // buttons reach no X11 window here.)
+        // (The virtual pointer goes onto a button of the bar or onto the
+        // stamp, so that XWayland lets that window have the press, which is
+        // given through the X server's own input: after a drag on the
+        // surface, a press of sway's virtual pointer on another window comes
+        // to XWayland after a crossing into a window elsewhere, and goes
+        // there. Both pointers move on together, or XWayland takes its
+        // pointer back to sway's.)
+        const auto dragThroughX = [](QPoint from, QPoint to) {
+            const auto both = [](QPoint at, const QStringList& then) {
+                mouseMove(at);
+                xdotool(QStringList{"mousemove", QString::number(at.x()), QString::number(at.y())} + then);
+            };
+            mouseMove(from);
+            pause(300);
+            both(from, {"mousedown", "1"});
+            for (int step = 1; step <= 10 && to != from; ++step)
+                both(from + (to - from) * step / 10, {});
+            xdotool({"mouseup", "1"});
+            pause(150);
+        };
+        const auto clickOnBar = [&](QPoint at) { dragThroughX(at, at); };
+
+        // A stamp from the full bar, dragged and printed where it was let go,
+        // pixel for pixel as it was shown (the pointer rests aside for each
+        // picture).
+        clickOnBar(windowGeometry(p.bar).topLeft() + QPoint(152, 20)); // "Tool Bar"
+        const QRect fullBar = settledGeometry(p.bar);
+        mouseMove(rest);
+        const QImage unstamped = grabScreen();
+        clickOnBar(fullBar.topLeft() + QPoint(1108, 22)); // the stamp button
+        const QString stampWindow = findWindow(QStringLiteral("icon - Form"));
+        QVERIFY(!stampWindow.isEmpty());
+        const QRect stamp = settledGeometry(stampWindow);
+        QCOMPARE(stamp.size(), QSize(184, 132));
+        mouseMove(rest);
+        const QImage stampUp = grabScreen();
+        const QPoint by(-150, 100);
+        dragThroughX(stamp.center(), stamp.center() + by);
+        mouseMove(rest);
+        pause(600);
+        QVERIFY(findWindow(QStringLiteral("icon - Form"), 500).isEmpty());
+        const QImage stamped = grabScreen();
+        int shownPixels = 0, misprinted = 0;
+        for (int y = stamp.top(); y <= stamp.bottom(); ++y)
+            for (int x = stamp.left(); x <= stamp.right(); ++x) {
+                const QPoint at(x, y);
+                if (stampUp.pixel(at) == unstamped.pixel(at))
+                    continue;
+                ++shownPixels;
+                misprinted += stamped.pixel(at + by) != stampUp.pixel(at);
+            }
+        QVERIFY2(shownPixels > 184 * 132 / 4 && shownPixels < 184 * 132 * 3 / 4, qPrintable(QString::number(shownPixels)));
+        QCOMPARE(misprinted, 0);
+
         const QPoint remove = windowGeometry(p.bar).topLeft() + QPoint(49, 20);
-        const QStringList clickRemove = {"mousemove", QString::number(remove.x()), QString::number(remove.y()), "click", "1"};
         const auto surfaceGone = [] {
             for (int waited = 0; waited < 1500; waited += 100)
                 if (findWindow(QStringLiteral("fViewer"), 100).isEmpty())
                     return true;
             return false;
         };
-        mouseMove(remove);
-        pause(300);
-        xdotool(clickRemove);
+        clickOnBar(remove);
         QVERIFY(surfaceGone());
         p.kill();
     }
