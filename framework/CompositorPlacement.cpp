@@ -97,18 +97,29 @@ void CompositorPlacement::Place(QWidget* window, QPoint frameTopLeft)
 }
 
 namespace {
-// A window shown a moment ago is not mapped yet: the command is sent again
-// for a while.
-void runForShownWindow(QWidget* window, const QByteArray& command)
+// A window shown a moment ago is not mapped yet: what it is given is sent
+// again for a while.
+template <typename Send>
+void forShownWindow(QWidget* window, Send send)
 {
     if (!window || !SwayCommands::Get())
         return;
     for (int ms : {0, 100, 400}) {
-        QTimer::singleShot(ms, window, [window, command] {
+        QTimer::singleShot(ms, window, [window, send] {
             if (window->isVisible() && window->testAttribute(Qt::WA_WState_Created))
-                SwayCommands::Get()->Run("[id=" + QByteArray::number(window->winId()) + "] " + command);
+                send(SwayCommands::Get(), "[id=" + QByteArray::number(window->winId()) + "]");
         });
     }
+}
+
+void runForShownWindow(QWidget* window, const QByteArray& command)
+{
+    forShownWindow(window, [command](SwayCommands* sway, const QByteArray& criteria) { sway->Run(criteria + " " + command); });
+}
+
+void focusShownWindow(QWidget* window)
+{
+    forShownWindow(window, [](SwayCommands* sway, const QByteArray& criteria) { sway->Focus(criteria); });
 }
 } // namespace
 
@@ -134,7 +145,7 @@ public:
             return false;
         for (QWidget* w : QApplication::topLevelWidgets())
             if (w->isVisible() && !coversItsScreen(w) && w->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
-                runForShownWindow(w, "focus");
+                focusShownWindow(w);
         return false;
     }
 };
@@ -147,7 +158,7 @@ void CompositorPlacement::Raise(QWidget* window)
         return true;
     }();
     Q_UNUSED(watching);
-    runForShownWindow(window, "focus");
+    focusShownWindow(window);
 }
 
 void CompositorPlacement::CoverAllOutputs(QWidget* window)

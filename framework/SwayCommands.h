@@ -10,7 +10,15 @@ public:
     // The reply, or nothing when sway cannot be reached; a broken
     // connection is made anew for the next command.
     QByteArray Run(const QByteArray& command);
+    // Focuses the window without moving the pointer: sway's focus command
+    // warps it onto the window when it is on another output (or, with
+    // "mouse_warping container", anywhere outside the window).
+    QByteArray Focus(const QByteArray& criteria);
 
 private:
+    QByteArray ask(quint32 type, const QByteArray& payload);
+    QByteArray configuredWarping();
+
     SwaySocket socket_;
+    QByteArray warping_;
 };

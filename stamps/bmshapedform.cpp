@@ -406,23 +406,26 @@ void TBMShapedForm::mousePressEvent(QMouseEvent* event)
     const QPoint pos = event->position().toPoint();
     FMoveX = pos.x();
     FMoveY = pos.y();
+    if (const QWidget* form = parentWidget())
+        grabOffset_ = event->globalPosition().toPoint() - form->pos();
     InMove = true;
 }
 
 void TBMShapedForm::mouseMoveEvent(QMouseEvent* event)
 {
     TImage::mouseMoveEvent(event);
-    if (FMoveable && InMove && shiftOf(event->modifiers(), event->buttons()) == ssLeft) {
-        const QPoint pos = event->position().toPoint();
-        dragParent(pos.x(), pos.y());
-    }
+    if (FMoveable && InMove && shiftOf(event->modifiers(), event->buttons()) == ssLeft)
+        dragParent(event->globalPosition().toPoint());
 }
 
-void TBMShapedForm::dragParent(int x, int y)
+// The form goes where the pointer is, less the grab offset: a compositor
+// that moves the window a moment later than asked (sway) would otherwise
+// make every step, measured in the window that has not moved yet, count
+// twice.
+void TBMShapedForm::dragParent(QPoint pointer)
 {
-    // The control moves with the form, so the grabbed point stays under the pointer.
     if (QWidget* form = parentWidget()) {
-        form->move(form->pos() + QPoint(x - FMoveX, y - FMoveY));
+        form->move(pointer - grabOffset_);
         CompositorPlacement::Place(form, form->pos());
     }
 }

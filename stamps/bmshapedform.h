@@ -76,12 +76,13 @@ private:
     void clearOutsideOutline();
     bool keepSizingExclusive();
     void resampleLater();
-    void dragParent(int x, int y);
+    void dragParent(QPoint pointer);
 
     bool FMoveable = true;
     int FMoveX = 0;
     int FMoveY = 0;
     bool InMove = false;
+    QPoint grabOffset_; // the pointer's offset from the form's corner when pressed
     int FImageHeight = 0;
     int FImageWidth = 0;
     bool OldStretch = false;

@@ -32,7 +32,7 @@ struct Session {
     bool gnome = false;
     QProcessEnvironment env;
     QSize layout;
-    std::unique_ptr<QProcess> pointer, pipewire, portal, watchdog;
+    std::unique_ptr<QProcess> seat, pipewire, portal, watchdog; // seat: the virtual pointer and keyboard
 };
 Session* session = nullptr;
 
@@ -414,11 +414,11 @@ bool startSway(int outputs, bool withPortal)
         session->dir->setAutoRemove(false);
         return false;
     }
-    session->pointer = startInSession({"/usr/bin/python3", helper("pointer.py"), QString::number(session->layout.width()),
+    session->seat = startInSession({"/usr/bin/python3", helper("seat.py"), QString::number(session->layout.width()),
                                        QString::number(session->layout.height())},
                                       "ok");
-    if (!session->pointer) {
-        qWarning("no virtual pointer");
+    if (!session->seat) {
+        qWarning("no virtual pointer and keyboard");
         return false;
     }
     if (withPortal && !startPortal()) {
@@ -464,39 +464,28 @@ bool useRefusingPortal(int code)
     return session->portal != nullptr;
 }
 
-void swayPointerMove(QPoint p)
+namespace {
+// A line to the virtual seat, answered once the compositor has taken it.
+void tellSeat(const QByteArray& line)
 {
-    session->pointer->write(QStringLiteral("move %1 %2\n").arg(p.x()).arg(p.y()).toLatin1());
-    while (!session->pointer->canReadLine() && session->pointer->waitForReadyRead(5000)) {
+    session->seat->write(line + '\n');
+    while (!session->seat->canReadLine() && session->seat->waitForReadyRead(5000)) {
     }
-    session->pointer->readLine();
+    session->seat->readLine();
 }
+} // namespace
 
-void swayPointerButton(bool down)
-{
-    session->pointer->write(down ? "down\n" : "up\n");
-    while (!session->pointer->canReadLine() && session->pointer->waitForReadyRead(5000)) {
-    }
-    session->pointer->readLine();
-}
+void swayPointerMove(QPoint p) { tellSeat(QStringLiteral("move %1 %2").arg(p.x()).arg(p.y()).toLatin1()); }
 
-void swayKey(const QString& name)
-{
-    QStringList modifiers = name.split('+'), args;
-    const QString key = modifiers.takeLast();
-    for (const QString& m : modifiers)
-        args << "-M" << m;
-    args << "-k" << key;
-    for (auto m = modifiers.crbegin(); m != modifiers.crend(); ++m)
-        args << "-m" << *m;
-    inSession(QStringList{"wtype"} + args);
-}
+void swayPointerButton(bool down) { tellSeat(down ? "down" : "up"); }
+
+void swayKey(const QString& name) { tellSeat("key " + name.toLatin1()); }
 
 void stopSway()
 {
     if (!session)
         return;
-    for (auto* helper : {&session->pointer, &session->portal, &session->pipewire})
+    for (auto* helper : {&session->seat, &session->portal, &session->pipewire})
         if (*helper)
             endProcessGroup(**helper);
     if (session->sway > 0) {

@@ -1,6 +1,7 @@
 // A headless Wayland session for the end-to-end tests: sway with XWayland,
 // run by an ordinary user (sway will not run as root), its own D-Bus session
-// with the Screenshot portal, and one virtual pointer for real pointer input.
+// with the Screenshot portal, and one virtual pointer and keyboard for real
+// input.
 #pragma once
 
 #include <QByteArray>
@@ -41,7 +42,7 @@ QByteArray inSession(const QStringList& command, int timeoutMs = 15000);
 void swayPointerMove(QPoint p);
 void swayPointerButton(bool down);
 // A key with its modifiers, as xdotool names them ("ctrl+z", "Return"),
-// typed on a virtual keyboard: the headless seat has no other.
+// typed on the virtual keyboard, which has a plain US layout.
 void swayKey(const QString& name);
 // Ends a process started with prepareSessionProcess and all its group.
 void endProcessGroup(QProcess& process);
