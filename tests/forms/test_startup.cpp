@@ -286,6 +286,19 @@ private slots:
             forms.quit();
             QCOMPARE(forms.setting("Font", "BkColor"), QStringLiteral("12632256"));
         }
+        {
+            // A colour chosen with the background off shows, and is kept,
+            // once the background is ticked.
+            Forms ticked(settings("[Font]\r\nBackgd=No\r\n", "Mode=6\r\n"));
+            ticked.start();
+            ticked.services->dialogs->colors.enqueue(clYellow);
+            fSetup->sbtnFontbkgdColor->Click();
+            fSetup->ckboxTextbkgd->SetChecked(true);
+            QCOMPARE(fSetup->pText->Color(), clYellow);
+            ticked.quit();
+            QCOMPARE(ticked.setting("Font", "BkColor"), QString::number(clYellow));
+            QCOMPARE(ticked.setting("Font", "Backgd"), QStringLiteral("Yes"));
+        }
         Forms on(settings("[Font]\r\nBkColor=255\r\nBackgd=Yes\r\n", "Mode=6\r\n"));
         on.start();
         QCOMPARE(fSetup->pText->Color(), TColor(255));
