@@ -184,10 +184,8 @@ void TfSetup::SetBrushStyle(QObject* Sender)
 {
     DrawingSettings& settings = drawing();
     settings.setBrushColor(settings.fill().Color);
-    const std::optional<TBrushStyle> style =
-        styleOf<TBrushStyle>(Sender, {{SolidBrush, bsSolid}, {ClearBrush, bsClear}, {HorizontalBrush, bsHorizontal},
-                                      {VerticalBrush, bsVertical}, {FDiagonalBrush, bsFDiagonal},
-                                      {BDiagonalBrush, bsBDiagonal}, {CrossBrush, bsCross}, {DiagCrossBrush, bsDiagCross}});
+    // Each fill button is named as setup.ini keeps its fill.
+    const std::optional<TBrushStyle> style = DrawingSettings::fillStyleNamed(Sender->objectName());
     const bool clear = style == bsClear;
     BrushColor->setVisible(!clear);
     lColor->setVisible(!clear);
