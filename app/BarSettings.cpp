@@ -89,12 +89,12 @@ void TfMain::applyFirstRunSettings(QStringList& errors)
 
 int TfMain::readThickness(const TSettingsFile& ini, Setting setting, const QString& defaultValue) const
 {
-    // 0 stands for the slider's value; anything else is held to the slider's range.
+    // 0 stands for the slider's value as designed; anything else is held to
+    // the slider's range.
     const int thickness = ini.ReadInteger(setting, defaultValue);
-    const TTrackBar* slider = SetupDialog().TrackBar1;
     if (thickness == 0)
-        return slider->Max() + 1 - slider->Position();
-    return qBound(1, thickness, slider->Max());
+        return SetupDesign::SliderThickness;
+    return qBound(1, thickness, SetupDesign::MaxThickness);
 }
 
 void TfMain::readSettings(const TSettingsFile& ini)
@@ -108,20 +108,20 @@ void TfMain::readSettings(const TSettingsFile& ini)
 
 void TfMain::readPenSettings(const TSettingsFile& ini)
 {
-    TfSetup& setup = SetupDialog();
     const int thickness = readThickness(ini, Setting::LineThickness, QStringLiteral("0"));
     drawing_.setLineThickness(thickness);
-    setup.ShowPenThickness(thickness);
+    choices_.linePenStored = true;
+    if (fSetup)
+        fSetup->ShowPenThickness(thickness);
 
     const TColor colour = ini.ReadInteger(Setting::LineColor, QStringLiteral("0"));
     // Black stands for the pen the dialog is designed with.
     drawing_.setLineColor(colour == 0 ? SetupDesign::LineColor : colour);
-    setup.shapePen->SetPenColor(drawing_.linePen().color);
+    if (fSetup)
+        fSetup->shapePen->SetPenColor(drawing_.linePen().color);
 
-    if (ini.ReadFlag(Setting::Marker)) {
-        setup.Highlight->SetDown(true);
-        setup.HighlightClick(this);
-    }
+    if (ini.ReadFlag(Setting::Marker))
+        SetHighlighter(true);
 }
 
 void TfMain::readShapeSettings(const TSettingsFile& ini)
@@ -151,9 +151,9 @@ void TfMain::readFontSettings(const TSettingsFile& ini)
         f.Color = ini.ReadInteger(Setting::FontColor, QStringLiteral("128"));
         drawing_.setTextBackColor(ini.ReadInteger(Setting::FontBkColor, QStringLiteral("128")));
     } catch (const Exception&) {
-        // The next close writes back what the dialog shows: what was read
-        // before the damaged number must not be lost with it.
-        showFont(f, SetupDialog().ckboxTextbkgd->Checked());
+        // The next close writes these back: what was read before the
+        // damaged number must not be lost with it.
+        showFont(f, drawing_.textBackground());
         throw;
     }
     for (const FontStyleChoice& s : FontStyleChoices)
@@ -168,7 +168,9 @@ void TfMain::readFontSettings(const TSettingsFile& ini)
 void TfMain::showFont(const TFont& font, bool background)
 {
     drawing_.setFont(font);
-    SetupDialog().ShowFontSettings(font, background, drawing_.textBackColor());
+    drawing_.setTextBackground(background);
+    if (fSetup)
+        fSetup->ShowFontSettings(font, background, drawing_.textBackColor());
 }
 
 void TfMain::selectStoredTool(const TSettingsFile& ini)
@@ -176,12 +178,13 @@ void TfMain::selectStoredTool(const TSettingsFile& ini)
     const int mode = ini.ReadInteger(Setting::Mode, QStringLiteral("0"));
     const ToolMode tool = toolOfNumber(mode == 0 ? 1 : mode);
     drawing_.setTool(tool);
-    if (tool == ToolMode::Text)
-        SetupDialog().Notebook1->SetPageIndex(1);
+    if (tool == ToolMode::Text && fSetup)
+        fSetup->Notebook1->SetPageIndex(1);
     ReapplyTool();
     if (isLineFamily(tool)) {
         const DrawingSettings::FamilyPen& pen = drawing_.linePen();
-        SetupDialog().ShowLineSlider(pen.thickness, pen.color);
+        if (fSetup)
+            fSetup->ShowLineSlider(pen.thickness, pen.color);
         shapePen->SetHeight(pen.thickness / 2 + 1);
         shapePen->SetPenColor(pen.color);
     } else if (isBoxFamily(tool)) {
@@ -191,17 +194,14 @@ void TfMain::selectStoredTool(const TSettingsFile& ini)
 
 void TfMain::applyStoredBrushStyle()
 {
-    TfSetup& setup = SetupDialog();
-    TSpeedButton* const buttons[] = {setup.SolidBrush,      setup.ClearBrush,     setup.HorizontalBrush,
-                                     setup.VerticalBrush,   setup.FDiagonalBrush, setup.BDiagonalBrush,
-                                     setup.CrossBrush,      setup.DiagCrossBrush};
-    for (TSpeedButton* button : buttons) {
-        if (drawing_.fillName() == button->objectName()) {
-            button->SetDown(true);
-            button->OnClick(button);
-            return;
-        }
-    }
+    const std::optional<TBrushStyle> style = DrawingSettings::fillStyleNamed(drawing_.fillName());
+    if (!style)
+        return;
+    drawing_.setBrushColor(drawing_.fill().Color);
+    drawing_.setBrushStyle(*style);
+    drawing_.setFillStyle(*style);
+    if (fSetup)
+        fSetup->ShowFillChoice(drawing_.fillName());
 }
 
 void TfMain::loadStoredStamp(const TSettingsFile& ini)
@@ -217,9 +217,9 @@ void TfMain::loadStoredStamp(const TSettingsFile& ini)
         }
         return;
     }
-    TfSetup& setup = SetupDialog();
-    setup.lFilename->SetCaption(FileSplit(3, stored));
-    setup.fullFilename = stored;
+    choices_.stampFile = stored;
+    if (fSetup)
+        fSetup->ShowStampFile(stored);
     LoadStamp(stored);
 }
 
@@ -234,7 +234,10 @@ void TfMain::detectTabletKeyboard(const TSettingsFile& ini)
     }
     if (tablet)
         ckboxTablet->SetChecked(true);
-    SetupDialog().ShowTabletChoice(available, tablet);
+    choices_.keyboardFound = available;
+    choices_.tablet = tablet;
+    if (fSetup)
+        fSetup->ShowTabletChoice(available, tablet);
 }
 
 void TfMain::saveSettings()
@@ -273,25 +276,25 @@ void TfMain::keepUnreadSettingsAside() const
 
 void TfMain::writeSettings(TSettingsFile& ini) const
 {
-    const TfSetup& setup = SetupDialog();
+    const TFont& font = drawing_.font();
     ini.WriteFlag(Setting::Operating, false);
     ini.WriteInteger(Setting::Mode, Mode());
     ini.WriteInteger(Setting::LineThickness, LinePenThickness());
     ini.WriteInteger(Setting::LineColor, LinePenColor());
-    ini.WriteFlag(Setting::Marker, setup.Highlight->Down());
+    ini.WriteFlag(Setting::Marker, drawing_.marker());
     ini.WriteInteger(Setting::PenThickness, BoxPenThickness());
     ini.WriteInteger(Setting::PenColor, BoxPenColor());
     ini.WriteInteger(Setting::BrushColor, drawing_.fill().Color);
     ini.Write(Setting::BrushStyle, BoxBrushStyle());
-    // The name, size and background as the dialog shows them.
-    ini.Write(Setting::FontName, setup.cboxFontName->Text());
-    ini.WriteInteger(Setting::FontColor, drawing_.font().Color);
-    ini.WriteInteger(Setting::FontBkColor, setup.pText->Color());
-    ini.Write(Setting::FontSize, setup.lFontSize->Caption());
+    ini.Write(Setting::FontName, font.Name);
+    ini.WriteInteger(Setting::FontColor, font.Color);
+    // Without its background the text keeps the sample's silver, not the colour.
+    ini.WriteInteger(Setting::FontBkColor, drawing_.textBackground() ? drawing_.textBackColor() : clSilver);
+    ini.WriteInteger(Setting::FontSize, font.Size);
     ini.Write(Setting::FontText, eText->Text());
-    ini.WriteFlag(Setting::FontBackground, setup.ckboxTextbkgd->Checked());
+    ini.WriteFlag(Setting::FontBackground, drawing_.textBackground());
     for (const FontStyleChoice& s : FontStyleChoices)
-        ini.WriteFlag(s.setting, (setup.*s.button)->Down());
-    ini.WriteFlag(Setting::Tablet, setup.ckboxTablet->Checked());
-    ini.Write(Setting::StampFile, setup.fullFilename);
+        ini.WriteFlag(s.setting, font.Style & s.style);
+    ini.WriteFlag(Setting::Tablet, choices_.tablet);
+    ini.Write(Setting::StampFile, choices_.stampFile);
 }

@@ -15,8 +15,22 @@ void DrawingSettings::setFillColor(TColor color) { set(fill_.Color, color); }
 void DrawingSettings::setFillStyle(TBrushStyle style) { set(fill_.Style, style); }
 void DrawingSettings::setFillName(const QString& name) { set(fillName_, name); }
 
+std::optional<TBrushStyle> DrawingSettings::fillStyleNamed(const QString& name)
+{
+    static const std::pair<const char*, TBrushStyle> fills[] = {
+        {"SolidBrush", bsSolid},         {"ClearBrush", bsClear},         {"HorizontalBrush", bsHorizontal},
+        {"VerticalBrush", bsVertical},   {"FDiagonalBrush", bsFDiagonal}, {"BDiagonalBrush", bsBDiagonal},
+        {"CrossBrush", bsCross},         {"DiagCrossBrush", bsDiagCross}};
+    for (const auto& [fillName, style] : fills)
+        if (name == QLatin1String(fillName))
+            return style;
+    return std::nullopt;
+}
+
 void DrawingSettings::setFont(const TFont& font) { set(font_, font); }
 void DrawingSettings::setTextBackColor(TColor color) { set(textBackColor_, color); }
+void DrawingSettings::setTextBackground(bool on) { set(textBackground_, on); }
+void DrawingSettings::setMarker(bool on) { set(marker_, on); }
 
 void DrawingSettings::setPenColor(TColor color) { set(pen_.Color, color); }
 void DrawingSettings::setPenWidth(int width) { set(pen_.Width, width); }

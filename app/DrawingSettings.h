@@ -9,6 +9,7 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class DrawingSettings {
@@ -42,11 +43,19 @@ public:
     // The name of the fill button last chosen, as setup.ini keeps it.
     const QString& fillName() const { return fillName_; }
     void setFillName(const QString& name);
+    // The fill a stored name stands for, if it names one.
+    static std::optional<TBrushStyle> fillStyleNamed(const QString& name);
 
     const TFont& font() const { return font_; }
     void setFont(const TFont& font);
     TColor textBackColor() const { return textBackColor_; }
     void setTextBackColor(TColor color);
+    // Whether text is drawn on its background colour.
+    bool textBackground() const { return textBackground_; }
+    void setTextBackground(bool on);
+    // The highlighter: the line tools mark instead of drawing.
+    bool marker() const { return marker_; }
+    void setMarker(bool on);
 
     // What the surface draws with now. Choosing a tool loads it from the
     // tool's family; some choices on the setup dialog change it at once.
@@ -84,6 +93,8 @@ private:
     QString fillName_;
     TFont font_;
     TColor textBackColor_ = 0;
+    bool textBackground_ = false;
+    bool marker_ = false;
     TPen pen_;
     TBrush brush_;
     std::vector<std::function<void()>> listeners_;

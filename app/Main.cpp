@@ -286,7 +286,9 @@ void TfMain::selectTool(ToolMode mode)
     case ToolKind::Box:
         SetLineMode(false);
         fViewer->DrawingTool = drawingToolOf(mode);
-        SetupDialog().Shape1->SetShape(tool.setupShape);
+        choices_.boxShape = tool.setupShape;
+        if (fSetup)
+            fSetup->Shape1->SetShape(tool.setupShape);
         Shape1->SetShape(tool.barShape);
         break;
     case ToolKind::Text: chooseTextTool(); break;
@@ -306,7 +308,9 @@ void TfMain::chooseTextTool()
     fViewer->Scribble = false;
     fViewer->Writing = true;
     // The surface has the text font already: it follows the settings.
-    drawing_.useTextBackground(SetupDialog().ShowTextBackground(drawing_.textBackColor()));
+    if (fSetup)
+        fSetup->ShowTextBackground(drawing_.textBackColor());
+    drawing_.useTextBackground(drawing_.textBackground());
 }
 
 void TfMain::setButton()
@@ -337,7 +341,8 @@ void TfMain::SetLineMode(bool Line)
         Shape1->SetPenColor(pen.color);
         Shape1->SetPenWidth(previewPenWidth(pen.thickness));
         lHighlight->Hide();
-        SetupDialog().ShowBoxChoices(pen.thickness, pen.color);
+        if (fSetup)
+            fSetup->ShowBoxChoices(pen.thickness, pen.color);
     }
     SetParameters();
 }
@@ -494,8 +499,11 @@ void TfMain::SetPreviousCapture()
     btnSnapShot->SetCaption(QStringLiteral("Remove"));
     btnSnapShot->SetFontColor(clBlue);
     SetBackColor(clMaroon);
-    SetupDialog().btnSave->SetEnabled(true);
+    if (fSetup)
+        fSetup->btnSave->SetEnabled(true);
 }
+
+bool TfMain::CaptureShown() const { return btnSnapShot->Caption() == QStringLiteral("Remove"); }
 
 void TfMain::btnEraseClick(QObject*)
 {
@@ -618,6 +626,18 @@ void TfMain::sbtnIconClick(QObject*)
 }
 
 // ---- What the setup dialog asks of the bar
+
+void TfMain::SetHighlighter(bool on)
+{
+    // The highlighter draws its lines level.
+    const bool locked = on && btnLine->Down();
+    drawing_.setMarker(on);
+    fViewer->Marker = on;
+    fViewer->HLock = locked;
+    lHighlight->setVisible(on);
+    if (fSetup)
+        fSetup->ShowHighlighter(on, locked);
+}
 
 void TfMain::showDrawingStyles()
 {

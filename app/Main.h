@@ -8,6 +8,7 @@
 #include "Folders.h"
 #include "Form.h"
 #include "Settings.h"
+#include "SetupChoices.h"
 
 #include <QStringList>
 #include <QPointer>
@@ -79,6 +80,11 @@ public:
     int BoxPenThickness() const { return drawing_.boxPen().thickness; }
     TColor FontBkColor() const { return drawing_.textBackColor(); }
     bool LineMode() const { return drawing_.lineMode(); }
+    SetupChoices& Choices() { return choices_; }
+    // Whether a capture is on the surface, to be saved.
+    bool CaptureShown() const;
+    // Turns the highlighter on or off, on the surface and the samples.
+    void SetHighlighter(bool on);
     // Where the program file lies; the default stamp ships there.
     QString ProgramDir;
     // The pause that lets the hidden bar leave the screen before the grab.
@@ -198,6 +204,7 @@ private:
     void keepUnreadSettingsAside() const;
     void writeSettings(TSettingsFile& ini) const;
     DrawingSettings drawing_;
+    SetupChoices choices_;
     bool settingsRead_ = false;
     bool starting_ = false;
     // Told once at the first show when the files moved to the data folder.

@@ -1,8 +1,10 @@
 // Start-up as the user sees it: from starting the program's process in a
-// fresh folder (a first run) to its bar mapped on a virtual display, told by
-// the X server's MapNotify, and to the bar's first paint (X Damage). The
-// floor, in the same round: this executable started again as the smallest Qt
-// program that maps one window.
+// fresh folder to its bar mapped on a virtual display, told by the X server's
+// MapNotify, and to the bar's first paint (X Damage); once as a first run (no
+// setup.ini), once as a later start (the setup.ini an earlier run's Quit
+// wrote, with a box tool and a stored fill). The floor, in the same round:
+// this executable started again as the smallest Qt program that maps one
+// window.
 // Arguments: rounds (10), and another build of the program to measure in the
 // same rounds (a build of an earlier version, say).
 #include "Harness.h"
@@ -31,10 +33,23 @@ struct StartUp {
     QList<double> mapped, painted;
 };
 
-// One first run of the program (of the given file, if any) in a fresh folder.
-bool startOnce(XWatch& watch, const QString& otherBuild, StartUp& figures)
+// What Quit writes after a run that chose the round rectangle with a cross
+// fill, a bold font on a background and the highlighter.
+const QByteArray LaterSettings = "[Setup]\r\nOperating=No\r\nMode=4\r\n"
+                                 "[Line]\r\nThickness=3\r\nColor=255\r\nMarker=Yes\r\n"
+                                 "[Shape]\r\nPenThickness=7\r\nPenColor=65280\r\nBrushColor=16711680\r\n"
+                                 "BrushStyle=CrossBrush\r\n"
+                                 "[Font]\r\nName=Liberation Serif\r\nColor=0\r\nBkColor=65535\r\nSize=14\r\n"
+                                 "Text=Look here\r\nBackgd=Yes\r\nBold=Yes\r\nItalic=No\r\nUnderline=No\r\n"
+                                 "StrikeThru=No\r\n[Keyboard]\r\nTablet=No\r\n[Stamp]\r\nFilename=\r\n";
+
+// One start of the program (of the given file, if any) in a fresh folder,
+// with these settings stored (none: a first run).
+bool startOnce(XWatch& watch, const QString& otherBuild, const QByteArray& stored, StartUp& figures)
 {
     Program quillet;
+    if (!stored.isEmpty())
+        quillet.writeFile(QStringLiteral("setup.ini"), stored);
     if (!otherBuild.isEmpty()) {
         QFile::remove(quillet.file(QStringLiteral("quillet")));
         if (!QFile::copy(otherBuild, quillet.file(QStringLiteral("quillet"))))
@@ -69,12 +84,26 @@ bool startFloor(XWatch& watch, QList<double>& floor)
     return shown;
 }
 
-void report(const char* which, const StartUp& s, double floor)
+void report(const char* which, const char* start, const StartUp& s, double floor)
 {
     const double mapped = median(s.mapped), painted = median(s.painted);
-    std::printf("  %s: bar mapped %.1f ms (%.2f x the floor), painted %.1f ms (%.2f x)\n", which, mapped,
-                mapped / floor, painted, painted / floor);
+    std::printf("  %s, %s: bar mapped %.1f ms (%.2f x the floor), painted %.1f ms (%.2f x)\n", which, start,
+                mapped, mapped / floor, painted, painted / floor);
 }
+
+// A first run and a later start of one build.
+struct Starts {
+    StartUp first, later;
+    bool once(XWatch& watch, const QString& build)
+    {
+        return startOnce(watch, build, QByteArray(), first) && startOnce(watch, build, LaterSettings, later);
+    }
+    void report(const char* which, double floor) const
+    {
+        ::report(which, "first run", first, floor);
+        ::report(which, "later start", later, floor);
+    }
+};
 
 } // namespace
 
@@ -87,13 +116,13 @@ int main(int argc, char** argv)
     const QString otherBuild = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     if (!startVirtualDisplay(1920, 1080))
         return 1;
-    StartUp program, other;
+    Starts program, other;
     QList<double> floor;
     bool ok = true;
     {
         XWatch watch;
         for (int i = 0; ok && i < rounds; ++i)
-            ok = startOnce(watch, QString(), program) && (otherBuild.isEmpty() || startOnce(watch, otherBuild, other)) &&
+            ok = program.once(watch, QString()) && (otherBuild.isEmpty() || other.once(watch, otherBuild)) &&
                  startFloor(watch, floor);
     }
     stopVirtualDisplay();
@@ -102,10 +131,10 @@ int main(int argc, char** argv)
         return 1;
     }
     const double f = median(floor);
-    std::printf("start-up of a first run, medians of %d; the smallest Qt window mapped in %.1f ms\n", rounds, f);
-    report("this build", program, f);
+    std::printf("start-up, medians of %d; the smallest Qt window mapped in %.1f ms\n", rounds, f);
+    program.report("this build", f);
     if (!otherBuild.isEmpty())
-        report(qPrintable(otherBuild), other, f);
+        other.report(qPrintable(otherBuild), f);
     return 0;
 }
 

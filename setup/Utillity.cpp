@@ -178,30 +178,14 @@ void TfSetup::TrackBar1Change(QObject*)
     fMain->ShowPreviews(bar);
 }
 
-void TfSetup::HighlightClick(QObject*)
-{
-    const bool on = Highlight->Down();
-    // The highlighter draws its lines level.
-    const bool locked = on && fMain->btnLine->Down();
-    fViewer->Marker = on;
-    fViewer->HLock = locked;
-    sHighlight->setVisible(on);
-    lHorizontal->setVisible(locked);
-    TfMain::PreviewChange bar;
-    bar.highlight = on;
-    fMain->ShowPreviews(bar);
-    Highlight->SetGlyph(Glyphs::Highlight(on));
-}
+void TfSetup::HighlightClick(QObject*) { fMain->SetHighlighter(Highlight->Down()); }
 
 void TfSetup::SetBrushStyle(QObject* Sender)
 {
     DrawingSettings& settings = drawing();
     settings.setBrushColor(settings.fill().Color);
-    const std::optional<TBrushStyle> style =
-        styleOf<TBrushStyle>(Sender, {{SolidBrush, bsSolid}, {ClearBrush, bsClear}, {HorizontalBrush, bsHorizontal},
-                                      {VerticalBrush, bsVertical}, {FDiagonalBrush, bsFDiagonal},
-                                      {BDiagonalBrush, bsBDiagonal}, {CrossBrush, bsCross}, {DiagCrossBrush, bsDiagCross}});
-    // An empty fill has no colour, and no box goes without both outline and fill.
+    // Each fill button is named as setup.ini keeps its fill.
+    const std::optional<TBrushStyle> style = DrawingSettings::fillStyleNamed(Sender->objectName());
     const bool clear = style == bsClear;
     BrushColor->setVisible(!clear);
     lColor->setVisible(!clear);
@@ -210,6 +194,13 @@ void TfSetup::SetBrushStyle(QObject* Sender)
     settings.setBrushStyle(*style);
     settings.setFillStyle(*style);
     settings.setFillName(Sender->objectName());
+    showFillIsClear(clear);
+}
+
+void TfSetup::showFillIsClear(bool clear)
+{
+    BrushColor->setVisible(!clear);
+    lColor->setVisible(!clear);
     lClear->setVisible(!clear);
     ClearPen->setVisible(!clear);
 }
@@ -344,7 +335,10 @@ void TfSetup::sbtnFontbkgdColorClick(QObject*)
 
 void TfSetup::ckboxTextbkgdClick(QObject*)
 {
-    drawing().setBrushStyle(ckboxTextbkgd->Checked() ? bsSolid : bsClear);
+    const bool on = ckboxTextbkgd->Checked();
+    drawing().setTextBackground(on);
+    drawing().setBrushStyle(on ? bsSolid : bsClear);
+    ShowTextBackground(drawing().textBackColor());
 }
 
 void TfSetup::eTextChange(QObject*)
@@ -407,8 +401,8 @@ void TfSetup::btnIconClick(QObject*)
     if (!chosen)
         return;
     LoadStamp(*chosen);
-    lFilename->SetCaption(FileSplit(3, *chosen));
-    fullFilename = *chosen;
+    fMain->Choices().stampFile = *chosen;
+    ShowStampFile(*chosen);
 }
 
 QString TfSetup::BitmapName(const QString& chosen)
@@ -454,6 +448,7 @@ void TfSetup::ckboxTablet2Click(QObject*) { matchTabletBoxes(ckboxTablet2, ckbox
 void TfSetup::matchTabletBoxes(TCheckBox* clicked, TCheckBox* other)
 {
     // The two pages' boxes are one choice; ticking it ticks the bar's too.
+    fMain->Choices().tablet = clicked->Checked();
     other->SetChecked(clicked->Checked());
     if (clicked->Checked())
         fMain->ckboxTablet->SetChecked(true);
@@ -494,12 +489,7 @@ void TfSetup::ShowBoxChoices(int thickness, TColor colour)
     lClear->setVisible(!emptyFill);
 }
 
-bool TfSetup::ShowTextBackground(TColor colour)
-{
-    const bool on = ckboxTextbkgd->Checked();
-    pText->SetColor(on ? colour : clSilver);
-    return on;
-}
+void TfSetup::ShowTextBackground(TColor colour) { pText->SetColor(drawing().textBackground() ? colour : clSilver); }
 
 void TfSetup::ShowPenThickness(int thickness)
 {
@@ -544,14 +534,47 @@ void TfSetup::showBarState()
 {
     ShowFolderAndFonts(fMain->CurrentDir);
     // The first show has changed the settings already: the samples show them.
-    const DrawingSettings& settings = drawing();
-    showDrawingStyles(settings);
+    showDrawingStyles(drawing());
+    btnSave->SetEnabled(fMain->CaptureShown());
+    showStoredSettings();
     if (!fMain->eText->Text().isEmpty())
         ShowText(fMain->eText->Text());
+    showToolChoices();
     if (!fMain->Image1->Picture.Empty())
         Image1->Picture.Assign(fMain->Image1->Picture.Bitmap());
+}
+
+void TfSetup::showStoredSettings()
+{
+    const DrawingSettings& settings = drawing();
+    const SetupChoices& choices = fMain->Choices();
+    if (choices.linePenStored)
+        ShowPenThickness(settings.linePen().thickness);
+    shapePen->SetPenColor(settings.linePen().color);
+    ShowHighlighter(settings.marker(), settings.marker() && fViewer->HLock);
+    ShowFontSettings(settings.font(), settings.textBackground(), settings.textBackColor());
+    ShowStampFile(choices.stampFile);
+    ShowTabletChoice(choices.keyboardFound, choices.tablet);
+}
+
+void TfSetup::showToolChoices()
+{
+    const DrawingSettings& settings = drawing();
+    const ToolMode tool = settings.tool();
+    if (tool == ToolMode::Text) {
+        Notebook1->SetPageIndex(1);
+        ShowTextBackground(settings.textBackColor());
+    }
+    const DrawingSettings::FamilyPen& line = settings.linePen();
     if (settings.lineMode())
-        ShowLineChoices(settings.linePen().thickness, settings.linePen().color);
+        ShowLineChoices(line.thickness, line.color);
+    if (isLineFamily(tool) && fMain->Choices().linePenStored)
+        ShowLineSlider(line.thickness, line.color);
+    if (isBoxFamily(tool)) {
+        Shape1->SetShape(fMain->Choices().boxShape);
+        ShowBoxChoices(settings.boxPen().thickness, settings.boxPen().color);
+        ShowFillChoice(settings.fillName());
+    }
 }
 
 void TfSetup::ShowFontSettings(const TFont& font, bool background, TColor backColour)
@@ -559,7 +582,11 @@ void TfSetup::ShowFontSettings(const TFont& font, bool background, TColor backCo
     cboxFontName->SetText(font.Name);
     lFontSize->SetCaption(IntToStr(font.Size));
     TrackBar2->SetPosition(TrackBar2->Max() - font.Size + 10);
-    ckboxTextbkgd->SetChecked(background);
+    {
+        // Shown, not chosen: the surface's brush stays as it is.
+        const QSignalBlocker quiet(ckboxTextbkgd);
+        ckboxTextbkgd->SetChecked(background);
+    }
     ShowTextBackground(backColour);
     for (const FontStyleChoice& s : FontStyleChoices)
         if (font.Style & s.style)
@@ -572,8 +599,36 @@ void TfSetup::ShowTabletChoice(bool available, bool on)
         ckboxTablet->Hide();
         ckboxTablet2->SetEnabled(false);
     }
-    if (on)
-        ckboxTablet->SetChecked(true);
+    // Shown, not chosen: the bar's own box stays as it is.
+    const QSignalBlocker quiet(ckboxTablet), quiet2(ckboxTablet2);
+    ckboxTablet->SetChecked(on);
+    ckboxTablet2->SetChecked(on);
+}
+
+void TfSetup::ShowHighlighter(bool on, bool locked)
+{
+    Highlight->SetDown(on);
+    sHighlight->setVisible(on);
+    lHorizontal->setVisible(locked);
+    Highlight->SetGlyph(Glyphs::Highlight(on));
+}
+
+void TfSetup::ShowFillChoice(const QString& name)
+{
+    for (TSpeedButton* button : {SolidBrush, ClearBrush, HorizontalBrush, VerticalBrush, FDiagonalBrush,
+                                 BDiagonalBrush, CrossBrush, DiagCrossBrush}) {
+        if (button->objectName() == name) {
+            button->SetDown(true);
+            showFillIsClear(button == ClearBrush);
+            return;
+        }
+    }
+}
+
+void TfSetup::ShowStampFile(const QString& path)
+{
+    lFilename->SetCaption(FileSplit(3, path));
+    fullFilename = path;
 }
 
 void TfSetup::ShowText(const QString& text)

@@ -18,6 +18,9 @@ constexpr TColor LineColor = clAqua;
 constexpr int LineSampleHeight = 10;
 // The thickness figure's caption, the line thickness of a first run.
 constexpr int LineFigure = 5;
+// The thickness slider's range, and the thickness it is designed at.
+constexpr int MaxThickness = 30;
+constexpr int SliderThickness = LineSampleHeight / 2 + 1;
 constexpr TColor OutlineColor = clLime;
 constexpr int OutlineWidth = 4;
 } // namespace SetupDesign
@@ -130,6 +133,7 @@ public:
 
     bool FUpdating = false;
     QString CurrentDir;
+    // The stamp file shown; the bar's choices hold it.
     QString fullFilename;
 
     // Line and fill: each style button applies its own style.
@@ -221,6 +225,12 @@ private:
     void showDrawingStyles(const DrawingSettings& settings);
     // Built after the bar's first show began: what that show has set so far.
     void showBarState();
+    // What a later start set from setup.ini.
+    void showStoredSettings();
+    // The pen, fill and text choices of the tool the bar has chosen.
+    void showToolChoices();
+    // An empty fill has no colour, and no box goes without both outline and fill.
+    void showFillIsClear(bool clear);
 
 public:
     // ---- What the bar asks of the setup dialog
@@ -228,9 +238,8 @@ public:
     void ShowLineChoices(int thickness, TColor colour);
     // The pen and fill choices of the box tools, the slider at the thickness.
     void ShowBoxChoices(int thickness, TColor colour);
-    // The text sample on its background colour when the background is on;
-    // returns whether it is.
-    bool ShowTextBackground(TColor colour);
+    // The text sample on its background colour when the background is on.
+    void ShowTextBackground(TColor colour);
     // The stored line pen: the solid pen for a thin one, the dashed and dotted
     // choices only with it.
     void ShowPenThickness(int thickness);
@@ -245,6 +254,12 @@ public:
     void ShowFontSettings(const TFont& font, bool background, TColor backColour);
     // The tablet choices, offered only when the on-screen keyboard is there.
     void ShowTabletChoice(bool available, bool on);
+    // The highlighter's button, sample and lock label.
+    void ShowHighlighter(bool on, bool locked);
+    // The fill button of that stored name down, if it names one.
+    void ShowFillChoice(const QString& name);
+    // The stamp file's name under the preview.
+    void ShowStampFile(const QString& path);
     // The words of the bar's text box, in this text box and the sample.
     void ShowText(const QString& text);
 };

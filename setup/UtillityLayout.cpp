@@ -166,7 +166,8 @@ void TfSetup::createLinePage(QWidget* page)
     lPenColor = label(page, QStringLiteral("Color"), 307, 32);
     PenColor = glyphButton(page, 307, 48, Glyphs::Colour);
     Wire(PenColor->OnClick, this, &TfSetup::PenColorClick);
-    TrackBar1 = new TTrackBar(page, 360, 16, 41, 113, 1, 30, 25);
+    TrackBar1 = new TTrackBar(page, 360, 16, 41, 113, 1, SetupDesign::MaxThickness,
+                              SetupDesign::MaxThickness + 1 - SetupDesign::SliderThickness);
     Wire(TrackBar1->OnChange, this, &TfSetup::TrackBar1Change);
     Label13 = label(page, QStringLiteral("30"), 400, 24);
     Label12 = label(page, QStringLiteral("1"), 400, 110);

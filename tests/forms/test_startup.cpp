@@ -23,10 +23,12 @@ QByteArray settings(const QByteArray& body, const QByteArray& setup = QByteArray
 }
 
 // What the setup dialog shows after the bar's first show, and setup.ini
-// after Quit.
-QStringList setupDialogSeen(const QByteArray& stored, SetupMade made)
+// after Quit. "$FOLDER" in the stored settings stands for the program folder.
+QStringList setupDialogSeen(QByteArray stored, SetupMade made)
 {
-    Forms forms(stored, true, made);
+    Forms forms(QByteArray(), true, made);
+    if (!stored.isEmpty())
+        forms.writeFile(QStringLiteral("setup.ini"), stored.replace("$FOLDER", forms.dir.path().toUtf8()));
     forms.start();
     const TfSetup& setup = SetupDialog();
     const auto shown = [](const QWidget* w) { return w->isHidden() ? QStringLiteral("hidden") : QStringLiteral("shown"); };
@@ -49,12 +51,24 @@ QStringList setupDialogSeen(const QByteArray& stored, SetupMade made)
         QStringLiteral("slider %1 %2").arg(setup.TrackBar1->Position()).arg(setup.lLine->Caption()),
         QStringLiteral("text %1 %2 %3").arg(setup.pText->Caption()).arg(setup.pText->Color()).arg(setup.pText->Font().Name),
         QStringLiteral("page %1").arg(setup.Notebook1->PageIndex()),
+        QStringLiteral("font %1 %2 %3%4%5%6 background %7")
+            .arg(setup.cboxFontName->Text(), setup.lFontSize->Caption())
+            .arg(setup.BoldButton->Down())
+            .arg(setup.ItalicButton->Down())
+            .arg(setup.UnderlineButton->Down())
+            .arg(setup.StrikeThruButton->Down())
+            .arg(setup.ckboxTextbkgd->Checked()),
+        QStringLiteral("highlight %1 tablet %2 %3 stamp %4")
+            .arg(setup.Highlight->Down())
+            .arg(setup.ckboxTablet->Checked())
+            .arg(setup.ckboxTablet2->Checked())
+            .arg(setup.lFilename->Caption()),
     };
     for (const QWidget* w : std::initializer_list<const QWidget*>{setup.Highlight, setup.ClearPen, setup.DashPen,
                                                                    setup.SolidBrush, setup.ckboxTablet})
         seen << w->objectName() + QLatin1Char(' ') + shown(w);
     forms.quit();
-    seen << QString::fromLatin1(forms.readFile(QStringLiteral("setup.ini")));
+    seen << QString::fromLatin1(forms.readFile(QStringLiteral("setup.ini"))).replace(forms.dir.path(), "$FOLDER");
     return seen;
 }
 
@@ -74,6 +88,11 @@ private slots:
         QTest::newRow("box tool") << settings("[Shape]\r\nPenThickness=12\r\nBrushStyle=CrossBrush\r\n", "Mode=4\r\n");
         QTest::newRow("text tool") << settings("[Font]\r\nName=Arial\r\nSize=20\r\nBackgd=Yes\r\nText=hi\r\n",
                                                "Mode=6\r\n");
+        QTest::newRow("empty fill") << settings("[Shape]\r\nBrushStyle=ClearBrush\r\n", "Mode=5\r\n");
+        QTest::newRow("font styles") << settings("[Font]\r\nName=Courier New\r\nBkColor=255\r\nBold=Yes\r\n"
+                                                 "StrikeThru=Yes\r\n");
+        QTest::newRow("tablet") << settings("[Keyboard]\r\nTablet=Yes\r\n");
+        QTest::newRow("stamp file") << settings("[Stamp]\r\nFilename=$FOLDER/Stamps/3dArrow-rt.bmp\r\n");
     }
 
     void setupDialogBuiltOnDemandShowsTheSame()
@@ -82,13 +101,19 @@ private slots:
         QCOMPARE(setupDialogSeen(stored, SetupMade::OnDemand), setupDialogSeen(stored, SetupMade::AtStart));
     }
 
-    // A first run shows the bar without the dialog and builds it right after.
-    void firstRunBuildsTheSetupDialogAfterTheBarsFirstPaint()
+    // A first run and a later start show the bar without the dialog and
+    // build it right after.
+    void startBuildsTheSetupDialogAfterTheBarsFirstPaint()
     {
-        Forms forms(QByteArray(), true, SetupMade::OnDemand);
-        forms.start();
-        QVERIFY(!fSetup);
-        QTRY_VERIFY(fSetup);
+        const QByteArray later = settings("[Line]\r\nMarker=Yes\r\n[Shape]\r\nBrushStyle=CrossBrush\r\n"
+                                          "[Font]\r\nBackgd=Yes\r\n[Keyboard]\r\nTablet=Yes\r\n",
+                                          "Mode=3\r\n");
+        for (const QByteArray& stored : {QByteArray(), later}) {
+            Forms forms(stored, true, SetupMade::OnDemand);
+            forms.start();
+            QVERIFY(!fSetup);
+            QTRY_VERIFY(fSetup);
+        }
     }
 
     void firstRunCreatesTheFileAndSelectsScribble()
@@ -260,6 +285,19 @@ private slots:
             QCOMPARE(fViewer->Canvas().Brush.Style, bsClear);
             forms.quit();
             QCOMPARE(forms.setting("Font", "BkColor"), QStringLiteral("12632256"));
+        }
+        {
+            // A colour chosen with the background off shows, and is kept,
+            // once the background is ticked.
+            Forms ticked(settings("[Font]\r\nBackgd=No\r\n", "Mode=6\r\n"));
+            ticked.start();
+            ticked.services->dialogs->colors.enqueue(clYellow);
+            fSetup->sbtnFontbkgdColor->Click();
+            fSetup->ckboxTextbkgd->SetChecked(true);
+            QCOMPARE(fSetup->pText->Color(), clYellow);
+            ticked.quit();
+            QCOMPARE(ticked.setting("Font", "BkColor"), QString::number(clYellow));
+            QCOMPARE(ticked.setting("Font", "Backgd"), QStringLiteral("Yes"));
         }
         Forms on(settings("[Font]\r\nBkColor=255\r\nBackgd=Yes\r\n", "Mode=6\r\n"));
         on.start();
