@@ -286,7 +286,8 @@ void TfMain::writeSettings(TSettingsFile& ini) const
     ini.WriteInteger(Setting::PenColor, BoxPenColor());
     ini.WriteInteger(Setting::BrushColor, drawing_.fill().Color);
     ini.Write(Setting::BrushStyle, BoxBrushStyle());
-    ini.Write(Setting::FontName, font.Name);
+    // The name as the dialog shows it, typed or chosen (the same as the font's when nothing was typed).
+    ini.Write(Setting::FontName, fSetup ? fSetup->cboxFontName->Text() : font.Name);
     ini.WriteInteger(Setting::FontColor, font.Color);
     // Without its background the text keeps the sample's silver, not the colour.
     ini.WriteInteger(Setting::FontBkColor, drawing_.textBackground() ? drawing_.textBackColor() : clSilver);
