@@ -10,7 +10,7 @@ packages=(
   clang-14 libclang-rt-14-dev   # the fuzz targets (scripts/fuzz.sh)
   xvfb xdotool wmctrl xclip x11-utils x11-xserver-utils xauth
   openbox tint2 xfwm4 xfce4-panel dbus-x11 dbus-daemon at-spi2-core python3-pyatspi
-  sway xwayland swaybg grim wtype pipewire dbus libglib2.0-bin
+  sway xwayland swaybg grim pipewire dbus libglib2.0-bin
   xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk qt6-wayland
   gnome-shell xdg-desktop-portal-gnome gnome-screenshot
   python3 python3-dbus python3-gi passwd
