@@ -3,7 +3,8 @@
 #include "Desktop.h"
 #include "Session.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QWindow>
 #include <cstring>
 #include <xcb/xcb.h>
 
@@ -15,7 +16,8 @@ namespace {
 // crossing events.
 constexpr quint8 GenericEvent = 35;
 constexpr quint16 ButtonPress = 4, ButtonRelease = 5, Motion = 6, Enter = 7, Leave = 8;
-constexpr int TypeAt = 8, DeviceAt = 10, WindowAt = 24, PositionAt = 36, FlagsAt = 60;
+constexpr int TypeAt = 8, DeviceAt = 10, TimeAt = 12, DetailAt = 16, WindowAt = 24, PositionAt = 36, SourceAt = 56,
+              FlagsAt = 60;
 // A press made up from a touch: it has a position of its own.
 constexpr quint32 PointerEmulated = 1u << 16;
 
@@ -56,16 +58,100 @@ bool XWaylandPresses::nativeEventFilter(const QByteArray& eventType, void* messa
         return false;
     const quint16 type = read<quint16>(event, TypeAt), device = read<quint16>(event, DeviceAt);
     const quint32 window = read<quint32>(event, WindowAt);
+    if (type == Motion && strayMotion(event))
+        return true;
+    if ((type == Motion || type == Enter || type == Leave) && heldAway_.contains(device))
+        return followHeldAway(event);
     if (type == Motion || type == Enter) {
         Seen& seen = seen_[device];
         seen.window = window;
         std::memcpy(seen.position, event + PositionAt, sizeof seen.position);
     } else if (type == Leave) {
         seen_.remove(device);
-    } else if (type == ButtonPress || type == ButtonRelease) {
-        const auto seen = seen_.constFind(device);
-        if (seen != seen_.cend() && seen->window == window && !(read<quint32>(event, FlagsAt) & PointerEmulated))
-            std::memcpy(event + PositionAt, seen->position, sizeof seen->position);
+    } else if ((type == ButtonPress || type == ButtonRelease) && !(read<quint32>(event, FlagsAt) & PointerEmulated)) {
+        if (device == read<quint16>(event, SourceAt))
+            keepDevicePress(event);
+        else
+            mendPress(event);
     }
     return false;
+}
+
+void XWaylandPresses::keepDevicePress(const quint8* event)
+{
+    devicePress_ = {read<quint16>(event, TypeAt), read<quint16>(event, DeviceAt), read<quint32>(event, TimeAt),
+                    read<quint32>(event, DetailAt), {read<quint32>(event, WindowAt), {}}};
+    std::memcpy(devicePress_.at.position, event + PositionAt, sizeof devicePress_.at.position);
+}
+
+void XWaylandPresses::mendPress(quint8* event)
+{
+    const quint16 type = read<quint16>(event, TypeAt), pointer = read<quint16>(event, DeviceAt);
+    const quint32 button = read<quint32>(event, DetailAt);
+    Sources& sources = sources_[pointer];
+    sources.pressed = type == ButtonPress ? read<quint16>(event, SourceAt) : 0;
+    const bool sameButton = devicePress_.type == type && devicePress_.device == read<quint16>(event, SourceAt) &&
+                            devicePress_.time == read<quint32>(event, TimeAt) && devicePress_.button == button;
+    if (type == ButtonPress && sameButton && devicePress_.at.window != read<quint32>(event, WindowAt))
+        heldAway_[pointer] = devicePress_.at;
+    const auto away = heldAway_.constFind(pointer);
+    if (away != heldAway_.cend()) {
+        put(event, *away);
+        if (type == ButtonRelease)
+            heldAway_.remove(pointer);
+        return;
+    }
+    if (type == ButtonPress && sameButton) {
+        put(event, devicePress_.at);
+        return;
+    }
+    const auto seen = seen_.constFind(pointer);
+    if (seen != seen_.cend() && seen->window == read<quint32>(event, WindowAt))
+        put(event, *seen);
+}
+
+// While a button is held, a pointer's motion from a device other than the
+// one that moved it up to the press or pressed it is dropped: XWayland's
+// other device puts the pointer where the window has it, as if the window
+// were at the screen's corner, and a dragged window would jump there.
+bool XWaylandPresses::strayMotion(const quint8* event)
+{
+    const quint16 pointer = read<quint16>(event, DeviceAt), source = read<quint16>(event, SourceAt);
+    if (pointer == source)
+        return false;
+    Sources& sources = sources_[pointer];
+    if (!sources.pressed) {
+        sources.moved = source;
+        return false;
+    }
+    return source != sources.moved && source != sources.pressed;
+}
+
+// The X server has the button held in another window: its crossings mean
+// nothing there, and its motions go to the window that has the press.
+bool XWaylandPresses::followHeldAway(quint8* event)
+{
+    if (read<quint16>(event, TypeAt) != Motion)
+        return true;
+    Seen& held = heldAway_[read<quint16>(event, DeviceAt)];
+    std::memcpy(held.position, event + PositionAt, 2 * sizeof held.position[0]);
+    const QPoint origin = nativeOrigin(held.window);
+    held.position[2] = held.position[0] - origin.x() * 65536;
+    held.position[3] = held.position[1] - origin.y() * 65536;
+    put(event, held);
+    return false;
+}
+
+QPoint XWaylandPresses::nativeOrigin(quint32 window)
+{
+    for (QWindow* w : QGuiApplication::topLevelWindows())
+        if (w->handle() && w->winId() == window)
+            return w->geometry().topLeft() * w->devicePixelRatio();
+    return {};
+}
+
+void XWaylandPresses::put(quint8* event, const Seen& at)
+{
+    std::memcpy(event + WindowAt, &at.window, sizeof at.window);
+    std::memcpy(event + PositionAt, at.position, sizeof at.position);
 }
