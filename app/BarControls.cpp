@@ -22,7 +22,9 @@ TSpeedButton* toolButton(QWidget* parent, int left, Glyphs::Tool tool)
     auto* b = new TSpeedButton(parent, left, 10);
     b->GroupIndex = 1;
     b->AllowAllUp = true;
-    b->SetGlyph(Glyphs::ToolGlyph(tool));
+    // The tools lie beyond the small bar's edge: their glyphs (two of them
+    // lettered, each a font to load) are drawn when first shown.
+    b->SetGlyphMaker([tool] { return Glyphs::ToolGlyph(tool); });
     return b;
 }
 
@@ -129,7 +131,7 @@ void TfMain::createTextControls()
     Wire(lTablet->OnClick, this, &TfMain::lTabletClick);
     sText2 = indicatorShape(this, 908, 29, stRoundSquare);
     btnText2 = new TSpeedButton(this, 912, 10);
-    btnText2->SetGlyph(Glyphs::ToolGlyph(Glyphs::Tool::Banner));
+    btnText2->SetGlyphMaker([] { return Glyphs::ToolGlyph(Glyphs::Tool::Banner); });
     Wire(btnText2->OnClick, this, &TfMain::btnText2Click);
     eText = new TEdit(this, 944, 6, 129, 32);
     eText->SetColor(clSilver);

@@ -197,11 +197,14 @@ void TfMain::seedDrawingSettings(int lineThickness)
 void TfMain::FormFirstPaint(QObject*)
 {
     // Paid now, while the user looks at the bar, rather than after the click:
-    // the surface's window and full-screen buffer, the grab's segment and
-    // the setup dialog.
+    // the surface's window and full-screen buffer, the grab's segment, the
+    // setup dialog and the glyphs of the tools the stretched bar shows.
     fViewer->PrepareFirstShow();
     Services::Screen().Prepare();
     SetupDialog();
+    for (const TSpeedButton* tool : {btnScribble, btnLine, btnRectangle, btnRoundRect, btnEllipse, btnText, btnText2,
+                                     sbtnIcon})
+        tool->Glyph();
 }
 
 void TfMain::FormClose(QObject*, TCloseAction&)

@@ -84,6 +84,8 @@ QString checkBitmapLength(QIODevice& device)
     return QString();
 }
 
+bool startsAsBitmap(QIODevice& device) { return device.peek(2) == "BM"; }
+
 // Reads a picture from the start of device; name is what a refusal names.
 QImage readPicture(QIODevice& device, const QString& name, QString* error)
 {
@@ -93,8 +95,15 @@ QImage readPicture(QIODevice& device, const QString& name, QString* error)
         *error = cannot.arg(name, torn);
         return QImage();
     }
+    // A bitmap goes straight to the built-in reader: deciding by content asks
+    // every image plugin first, which loads them all (and their libraries).
     QImageReader reader(&device);
-    reader.setDecideFormatFromContent(true);
+    if (startsAsBitmap(device)) {
+        reader.setFormat("bmp");
+        reader.setAutoDetectImageFormat(false);
+    } else {
+        reader.setDecideFormatFromContent(true);
+    }
     QImage image = reader.read();
     if (image.isNull()) {
         *error = cannot.arg(name, reader.errorString());
