@@ -198,8 +198,7 @@ void TfMain::applyStoredBrushStyle()
     if (!style)
         return;
     drawing_.setBrushColor(drawing_.fill().Color);
-    drawing_.setBrushStyle(*style);
-    drawing_.setFillStyle(*style);
+    drawing_.useFillStyle(*style);
     if (fSetup)
         fSetup->ShowFillChoice(drawing_.fillName());
 }

@@ -13,6 +13,12 @@ void DrawingSettings::setOutlineStyle(TPenStyle style) { set(box_.style, style);
 
 void DrawingSettings::setFillColor(TColor color) { set(fill_.Color, color); }
 void DrawingSettings::setFillStyle(TBrushStyle style) { set(fill_.Style, style); }
+
+void DrawingSettings::useFillStyle(TBrushStyle style)
+{
+    brush_.Style = style;
+    setFillStyle(style);
+}
 void DrawingSettings::setFillName(const QString& name) { set(fillName_, name); }
 
 std::optional<TBrushStyle> DrawingSettings::fillStyleNamed(const QString& name)

@@ -40,6 +40,8 @@ public:
     const TBrush& fill() const { return fill_; }
     void setFillColor(TColor color);
     void setFillStyle(TBrushStyle style);
+    // A fill chosen: the box tools' fill and the brush in use take its style.
+    void useFillStyle(TBrushStyle style);
     // The name of the fill button last chosen, as setup.ini keeps it.
     const QString& fillName() const { return fillName_; }
     void setFillName(const QString& name);

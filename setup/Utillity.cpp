@@ -191,8 +191,7 @@ void TfSetup::SetBrushStyle(QObject* Sender)
     lColor->setVisible(!clear);
     if (!style)
         return;
-    settings.setBrushStyle(*style);
-    settings.setFillStyle(*style);
+    settings.useFillStyle(*style);
     settings.setFillName(Sender->objectName());
     showFillIsClear(clear);
 }

@@ -406,8 +406,6 @@ void TBMShapedForm::mousePressEvent(QMouseEvent* event)
     const QPoint pos = event->position().toPoint();
     FMoveX = pos.x();
     FMoveY = pos.y();
-    if (const QWidget* form = parentWidget())
-        grabOffset_ = event->globalPosition().toPoint() - form->pos();
     InMove = true;
 }
 
@@ -418,14 +416,15 @@ void TBMShapedForm::mouseMoveEvent(QMouseEvent* event)
         dragParent(event->globalPosition().toPoint());
 }
 
-// The form goes where the pointer is, less the grab offset: a compositor
+// The form goes where the pointer is, less where it was pressed: a compositor
 // that moves the window a moment later than asked (sway) would otherwise
 // make every step, measured in the window that has not moved yet, count
 // twice.
 void TBMShapedForm::dragParent(QPoint pointer)
 {
     if (QWidget* form = parentWidget()) {
-        form->move(pointer - grabOffset_);
+        const QPoint frame = form->geometry().topLeft() - form->pos(); // none on a frameless form
+        form->move(pointer - frame - mapTo(form, QPoint(FMoveX, FMoveY)));
         CompositorPlacement::Place(form, form->pos());
     }
 }

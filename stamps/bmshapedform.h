@@ -82,7 +82,6 @@ private:
     int FMoveX = 0;
     int FMoveY = 0;
     bool InMove = false;
-    QPoint grabOffset_; // the pointer's offset from the form's corner when pressed
     int FImageHeight = 0;
     int FImageWidth = 0;
     bool OldStretch = false;
