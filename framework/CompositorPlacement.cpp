@@ -126,7 +126,9 @@ void focusShownWindow(QWidget* window)
 // sway lifts an X11 window that is clicked above the others for the X
 // server, though it still shows the stay-on-top ones in front of it: the
 // next click on one of those would reach the full-screen window beneath.
-// After a click in a full-screen window they are lifted again.
+// A window floating over several outputs is lifted above them even for
+// sway. So they are lifted again at the press in a window that covers its
+// output, and at its release.
 class LiftAfterClicks : public QObject {
 public:
     // A window sway shows over a whole output, whether or not it told the
@@ -138,7 +140,8 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() != QEvent::MouseButtonRelease) // every event of the program passes here
+        // Every event of the program passes here.
+        if (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonRelease)
             return false;
         auto* widget = qobject_cast<QWidget*>(watched);
         if (!widget || !coversItsScreen(widget->window()))
@@ -161,8 +164,16 @@ void CompositorPlacement::Raise(QWidget* window)
     focusShownWindow(window);
 }
 
+// sway's full screen covers one output, and its global full screen takes
+// every click, even on the stay-on-top windows it shows above: the window
+// floats over the whole desktop instead, below them.
 void CompositorPlacement::CoverAllOutputs(QWidget* window)
 {
-    if (QGuiApplication::screens().size() > 1)
-        runForShownWindow(window, "fullscreen enable global");
+    if (QGuiApplication::screens().size() < 2 || !window->screen())
+        return;
+    const QRect desktop = window->screen()->virtualGeometry();
+    runForShownWindow(window, "fullscreen disable, floating enable, border none, resize set " +
+                                  QByteArray::number(desktop.width()) + " px " + QByteArray::number(desktop.height()) +
+                                  " px, move absolute position " + QByteArray::number(desktop.x()) + " " +
+                                  QByteArray::number(desktop.y()));
 }

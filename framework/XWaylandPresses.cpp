@@ -101,10 +101,11 @@ void XWaylandPresses::mendPress(quint8* event)
             heldAway_.remove(pointer);
         return;
     }
-    if (type == ButtonPress && sameButton) {
+    // The device's own press can be at the corner too (after a window went
+    // from under a still pointer): where that window last saw the pointer
+    // holds.
+    if (type == ButtonPress && sameButton)
         put(event, devicePress_.at);
-        return;
-    }
     const auto seen = seen_.constFind(pointer);
     if (seen != seen_.cend() && seen->window == read<quint32>(event, WindowAt))
         put(event, *seen);

@@ -3,10 +3,11 @@
 // shown under a still pointer, the press comes at the screen's top-left
 // corner (seen with sway); after a drag in one window, the next press in
 // another comes to the first at a corner of the screen. Its own input device
-// has the press right, just before: the pointer's press is put there (window
-// and place), and its release goes to the same window. Without that, a press
-// or release is put where the same window was last told the pointer is,
-// before the toolkit sees it. While a button is held, motions from XWayland's
+// has the press in the right window, just before, and mostly at the right
+// place: the pointer's press is put there, and its release goes to the same
+// window. A press or release is then put where that window was last told the
+// pointer is (a window hidden under a still pointer can put even the
+// device's press at a corner), before the toolkit sees it. While a button is held, motions from XWayland's
 // other devices are dropped (they can put the pointer at a corner).
 #pragma once
 

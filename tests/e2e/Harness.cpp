@@ -234,7 +234,7 @@ void click(QPoint p, int button)
     pause(150);
 }
 
-void drag(QPoint from, const QList<QPoint>& path, int button)
+void drag(QPoint from, const QList<QPoint>& path, int button, const std::function<void()>& beforeRelease)
 {
     mouseMove(from);
     pressButton(button, true);
@@ -248,6 +248,8 @@ void drag(QPoint from, const QList<QPoint>& path, int button)
         at = to;
         pause(30);
     }
+    if (beforeRelease)
+        beforeRelease();
     pressButton(button, false);
     pause(200);
 }

@@ -37,8 +37,9 @@ QString xdotool(const QStringList& args, int timeoutMs = 15000);
 bool waitFor(const std::function<bool()>& ready, int timeoutMs);
 void mouseMove(QPoint p);
 void click(QPoint p, int button = 1);
-// Presses at from, moves through the points in small steps, releases at the last.
-void drag(QPoint from, const QList<QPoint>& path, int button = 1);
+// Presses at from, moves through the points in small steps, releases at the
+// last (with beforeRelease run just before, while the button is held).
+void drag(QPoint from, const QList<QPoint>& path, int button = 1, const std::function<void()>& beforeRelease = {});
 void key(const QString& name);
 void type(const QString& text);
 // Waits for a window whose title matches exactly; returns its id or "".
