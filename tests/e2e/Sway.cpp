@@ -87,7 +87,7 @@ QString swayConfig(int outputs, const QString& background)
         "xwayland enable\n"
         "default_border none\n"
         "default_floating_border none\n"
-        "focus_follows_mouse no\n"
+        "focus_follows_mouse yes\n" // as sway starts without a configuration
         "output HEADLESS-1 mode 1920x1080 position 0 0 bg %1 stretch\n").arg(background);
     if (outputs > 1)
         config += QStringLiteral("output HEADLESS-2 mode 1920x1080 position 1920 0 scale 2 bg %1 stretch\n").arg(background);
