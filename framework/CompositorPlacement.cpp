@@ -1,5 +1,6 @@
 #include "CompositorPlacement.h"
 
+#include "Desktop.h"
 #include "SwayCommands.h"
 #include "SwayMaps.h"
 
@@ -28,8 +29,12 @@ public:
         auto* window = qobject_cast<QWidget*>(watched);
         if (window && event->type() == QEvent::Hide)
             window->setProperty(Position, window->frameGeometry().topLeft());
-        if (window && event->type() == QEvent::Show)
+        if (window && event->type() == QEvent::Show) {
+            // Shown before it is mapped: sway floats it at once rather than
+            // tiling it first at another size.
+            Desktop::MarkAsUtility(window);
             sendFor(window, {0, 30, 100, 300, 800, 1500});
+        }
         return false;
     }
 
@@ -78,6 +83,11 @@ public:
 };
 
 } // namespace
+
+bool CompositorPlacement::PlacesWindows()
+{
+    return SwayCommands::Get() != nullptr;
+}
 
 void CompositorPlacement::Place(QWidget* window, QPoint frameTopLeft)
 {

@@ -10,6 +10,9 @@
 class QWidget;
 
 namespace CompositorPlacement {
+// Whether a compositor places the windows here. A shown window that asks the
+// X server to move is centred by it again.
+bool PlacesWindows();
 // Puts the window's frame at that point of the desktop now, and again each
 // time the window comes back on the screen after being hidden (where the user
 // last left it).

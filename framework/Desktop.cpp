@@ -113,6 +113,16 @@ void SkipTaskbar(QWidget* window)
     xcb_flush(c);
 }
 
+void MarkAsUtility(QWidget* window)
+{
+    xcb_connection_t* c = connection();
+    if (!c || !window || !window->testAttribute(Qt::WA_WState_Created))
+        return;
+    const xcb_atom_t utility = atom(c, "_NET_WM_WINDOW_TYPE_UTILITY");
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, xcb_window_t(window->winId()), atom(c, "_NET_WM_WINDOW_TYPE"),
+                        XCB_ATOM_ATOM, 32, 1, &utility);
+}
+
 void CoverAllMonitors(QWidget* window)
 {
     xcb_connection_t* c = connection();

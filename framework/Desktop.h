@@ -19,6 +19,9 @@ void SetTransientFor(QWidget* window, QWidget* owner);
 QMargins FrameExtents(const QWidget* window);
 // Keeps the window out of the task list and the pager.
 void SkipTaskbar(QWidget* window);
+// Calls the window, before it is mapped, a utility window: one a tiling
+// compositor floats at once instead of tiling it first.
+void MarkAsUtility(QWidget* window);
 // Spreads a full-screen window over every monitor of the desktop.
 void CoverAllMonitors(QWidget* window);
 // The part of the monitor that panels leave to windows: the toolkit's

@@ -120,8 +120,13 @@ void TForm::placeOuterBounds()
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     // The inside, placed by itself: the toolkit's move() would add the frame
-    // it believes in, which may be stale or not known yet.
-    setGeometry(outerBounds_.marginsRemoved(placedFrame_));
+    // it believes in, which may be stale or not known yet. Where the
+    // compositor places windows, a shown one of the right size is only moved
+    // by it: asking the X server would have it centred for a moment, and a
+    // click then would miss.
+    const QRect inside = outerBounds_.marginsRemoved(placedFrame_);
+    if (!isVisible() || size() != inside.size() || !CompositorPlacement::PlacesWindows())
+        setGeometry(inside);
     fixSize();
     CompositorPlacement::Place(this, outerBounds_.topLeft());
 }
