@@ -4,6 +4,8 @@
 #include "Session.h"
 
 #include <QGuiApplication>
+#include <QRegion>
+#include <QScreen>
 #include <QWindow>
 #include <cstring>
 #include <xcb/xcb.h>
@@ -103,11 +105,28 @@ void XWaylandPresses::mendPress(quint8* event)
     }
     if (type == ButtonPress && sameButton) {
         put(event, devicePress_.at);
-        return;
+    } else {
+        const auto seen = seen_.constFind(pointer);
+        if (seen != seen_.cend() && seen->window == read<quint32>(event, WindowAt))
+            put(event, *seen);
     }
-    const auto seen = seen_.constFind(pointer);
-    if (seen != seen_.cend() && seen->window == read<quint32>(event, WindowAt))
-        put(event, *seen);
+    if (type == ButtonPress)
+        giveToWindowShownAbove(event, pointer);
+}
+
+// sway gives a window spread over every output the pointer even where it
+// shows another of the program's windows above it (one that stays on top, or
+// that belongs to it), now and then as the button goes down: the press is
+// that window's, as the user sees it, and so is the drag that follows.
+void XWaylandPresses::giveToWindowShownAbove(quint8* event, quint16 pointer)
+{
+    const qint32* root = reinterpret_cast<const qint32*>(event + PositionAt);
+    const quint32 above = windowShownAbove(read<quint32>(event, WindowAt), QPoint(root[0] >> 16, root[1] >> 16));
+    if (!above)
+        return;
+    Seen held = inWindow(above, event);
+    heldAway_[pointer] = held;
+    put(event, held);
 }
 
 // While a button is held, a pointer's motion from a device other than the
@@ -134,20 +153,79 @@ bool XWaylandPresses::followHeldAway(quint8* event)
     if (read<quint16>(event, TypeAt) != Motion)
         return true;
     Seen& held = heldAway_[read<quint16>(event, DeviceAt)];
-    std::memcpy(held.position, event + PositionAt, 2 * sizeof held.position[0]);
-    const QPoint origin = nativeOrigin(held.window);
-    held.position[2] = held.position[0] - origin.x() * 65536;
-    held.position[3] = held.position[1] - origin.y() * 65536;
+    held = inWindow(held.window, event);
     put(event, held);
     return false;
 }
 
-QPoint XWaylandPresses::nativeOrigin(quint32 window)
+// The event's place on the screen, in the window as the program has it now.
+XWaylandPresses::Seen XWaylandPresses::inWindow(quint32 window, const quint8* event)
+{
+    Seen at;
+    at.window = window;
+    std::memcpy(at.position, event + PositionAt, 2 * sizeof at.position[0]);
+    const QPoint origin = nativeOrigin(window);
+    at.position[2] = at.position[0] - origin.x() * 65536;
+    at.position[3] = at.position[1] - origin.y() * 65536;
+    return at;
+}
+
+// The program's window shown at that point of the screen above the window
+// given, when that one covers its whole screen; none otherwise.
+quint32 XWaylandPresses::windowShownAbove(quint32 window, QPoint at)
+{
+    const QWindow* covering = topLevel(window);
+    if (!covering || !covering->screen() || !covering->geometry().contains(covering->screen()->geometry()))
+        return 0;
+    QList<quint32> shown;
+    for (QWindow* w : QGuiApplication::topLevelWindows()) {
+        const bool above = w->flags().testFlag(Qt::WindowStaysOnTopHint) || w->transientParent() == covering;
+        if (w != covering && w->handle() && w->isVisible() && above && showsPoint(w, at))
+            shown << quint32(w->winId());
+    }
+    return topmost(shown);
+}
+
+QWindow* XWaylandPresses::topLevel(quint32 window)
 {
     for (QWindow* w : QGuiApplication::topLevelWindows())
         if (w->handle() && w->winId() == window)
-            return w->geometry().topLeft() * w->devicePixelRatio();
-    return {};
+            return w;
+    return nullptr;
+}
+
+// Inside the window and its mask (a point in device pixels of the screen).
+bool XWaylandPresses::showsPoint(const QWindow* window, QPoint at)
+{
+    const qreal ratio = window->devicePixelRatio();
+    const QPointF inside = QPointF(at) / ratio - window->geometry().topLeft();
+    const QRectF area(QPointF(0, 0), window->geometry().size());
+    return area.contains(inside) && (window->mask().isEmpty() || window->mask().contains(inside.toPoint()));
+}
+
+// Of these windows, the one the X server stacks highest.
+quint32 XWaylandPresses::topmost(const QList<quint32>& windows)
+{
+    if (windows.size() < 2)
+        return windows.value(0);
+    xcb_connection_t* c = Desktop::Connection();
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    xcb_query_tree_reply_t* tree = xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr);
+    quint32 top = windows.last();
+    if (tree) {
+        const xcb_window_t* children = xcb_query_tree_children(tree);
+        for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) // bottom to top
+            if (windows.contains(children[i]))
+                top = children[i];
+        free(tree);
+    }
+    return top;
+}
+
+QPoint XWaylandPresses::nativeOrigin(quint32 window)
+{
+    const QWindow* w = topLevel(window);
+    return w ? w->geometry().topLeft() * w->devicePixelRatio() : QPoint();
 }
 
 void XWaylandPresses::put(quint8* event, const Seen& at)

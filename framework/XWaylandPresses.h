@@ -12,7 +12,10 @@
 
 #include <QAbstractNativeEventFilter>
 #include <QHash>
+#include <QList>
 #include <QPoint>
+
+class QWindow;
 
 class XWaylandPresses : public QAbstractNativeEventFilter {
 public:
@@ -44,6 +47,12 @@ private:
     void mendPress(quint8* event);
     bool strayMotion(const quint8* event);
     bool followHeldAway(quint8* event);
+    void giveToWindowShownAbove(quint8* event, quint16 pointer);
+    static quint32 windowShownAbove(quint32 window, QPoint at);
+    static QWindow* topLevel(quint32 window);
+    static bool showsPoint(const QWindow* window, QPoint at);
+    static quint32 topmost(const QList<quint32>& windows);
+    static Seen inWindow(quint32 window, const quint8* event);
     static QPoint nativeOrigin(quint32 window);
     static void put(quint8* event, const Seen& at);
 
