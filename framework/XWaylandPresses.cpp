@@ -116,10 +116,11 @@ void XWaylandPresses::mendPress(quint8* event)
         giveToWindowShownAbove(event, pointer);
 }
 
-// sway gives a window spread over every output the pointer even where it
-// shows another of the program's windows above it (one that stays on top, or
-// that belongs to it), now and then as the button goes down: the press is
-// that window's, as the user sees it, and so is the drag that follows.
+// sway gives a window in its global full screen (over several outputs) the
+// pointer even where it shows another of the program's windows above it (one
+// that stays on top, or that belongs to it), now and then as the button goes
+// down: the press is that window's, as the user sees it, and so is what
+// follows until the button is up.
 void XWaylandPresses::giveToWindowShownAbove(quint8* event, quint16 pointer)
 {
     const qint32* root = reinterpret_cast<const qint32*>(event + PositionAt);

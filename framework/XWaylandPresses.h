@@ -7,7 +7,9 @@
 // and place), and its release goes to the same window. Without that, a press
 // or release is put where the same window was last told the pointer is,
 // before the toolkit sees it. While a button is held, motions from XWayland's
-// other devices are dropped (they can put the pointer at a corner).
+// other devices are dropped (they can put the pointer at a corner). A press
+// in a full-screen window where another window of the program is shown above
+// it goes to that one.
 #pragma once
 
 #include <QAbstractNativeEventFilter>
