@@ -17,6 +17,7 @@ namespace {
 
 constexpr char Position[] = "quilletCompositorPosition";
 constexpr char Size[] = "quilletCompositorSize"; // what the program made it, before sway tiled it
+constexpr char Moving[] = "quilletCompositorMoving"; // sway moves it with the pointer
 
 // Sends the window's wanted place whenever it is shown anew, and keeps
 // where it was when it goes. The compositor maps a shown window a moment
@@ -27,8 +28,10 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         auto* window = qobject_cast<QWidget*>(watched);
-        if (window && event->type() == QEvent::Hide)
+        if (window && event->type() == QEvent::Hide) {
             window->setProperty(Position, window->frameGeometry().topLeft());
+            window->setProperty(Moving, QVariant()); // closed before the button went up
+        }
         if (window && event->type() == QEvent::Show) {
             // Shown before it is mapped: sway floats it at once rather than
             // tiling it first at another size.
@@ -63,7 +66,7 @@ public:
     {
         SwayCommands* sway = SwayCommands::Get();
         const QVariant at = window->property(Position);
-        if (!sway || !at.isValid() || !window->testAttribute(Qt::WA_WState_Created))
+        if (!sway || !at.isValid() || !window->testAttribute(Qt::WA_WState_Created) || window->property(Moving).toBool())
             return;
         const QPoint p = at.toPoint();
         const QByteArray id = "[id=" + QByteArray::number(window->winId()) + "] ";
@@ -104,6 +107,22 @@ void CompositorPlacement::Place(QWidget* window, QPoint frameTopLeft)
         FollowMaps::send(window);
         FollowMaps::sendFor(window, {50, 250, 1500});
     }
+}
+
+bool CompositorPlacement::MoveWithPointer(QWidget* window)
+{
+    QWindow* handle = window ? window->windowHandle() : nullptr;
+    if (!SwayCommands::Get() || !handle || !handle->startSystemMove())
+        return false;
+    window->setProperty(Moving, true);
+    return true;
+}
+
+void CompositorPlacement::MovedWithPointer(QWidget* window)
+{
+    window->setProperty(Moving, QVariant());
+    if (window->property(Position).isValid())
+        window->setProperty(Position, window->frameGeometry().topLeft());
 }
 
 namespace {

@@ -17,6 +17,14 @@ bool PlacesWindows();
 // time the window comes back on the screen after being hidden (where the user
 // last left it).
 void Place(QWidget* window, QPoint frameTopLeft);
+// Has the compositor move the window with the pointer, from the press just
+// made in it until the button goes up, where the program cannot move it
+// itself: on sway the X server's idea of where the pointer is runs ahead of a
+// window moving under it. No motion comes meanwhile. False elsewhere, or
+// when the compositor declines.
+bool MoveWithPointer(QWidget* window);
+// The button is up: the window stays where the compositor left it.
+void MovedWithPointer(QWidget* window);
 // Brings the window to the front. sway stacks the X11 windows only by giving
 // one the focus; a window it shows in front but the X server keeps behind
 // another would let that other one take the pointer's clicks.

@@ -90,8 +90,10 @@ void XWaylandPresses::mendPress(quint8* event)
     const quint32 button = read<quint32>(event, DetailAt);
     Sources& sources = sources_[pointer];
     sources.pressed = type == ButtonPress ? read<quint16>(event, SourceAt) : 0;
+    // The pointer's copy is stamped the same millisecond, or now and then the next.
+    const quint32 later = read<quint32>(event, TimeAt) - devicePress_.time;
     const bool sameButton = devicePress_.type == type && devicePress_.device == read<quint16>(event, SourceAt) &&
-                            devicePress_.time == read<quint32>(event, TimeAt) && devicePress_.button == button;
+                            later <= 1 && devicePress_.button == button;
     if (type == ButtonPress && sameButton && devicePress_.at.window != read<quint32>(event, WindowAt))
         heldAway_[pointer] = devicePress_.at;
     const auto away = heldAway_.constFind(pointer);

@@ -33,7 +33,7 @@ private:
         qint32 position[4] = {}; // on the screen x, y; in the window x, y
     };
     // The last press or release of an input device itself, which the
-    // pointer it moves repeats at once, with the same time and button.
+    // pointer it moves repeats at once, with the same button.
     struct DevicePress {
         quint16 type = 0;
         quint16 device = 0;

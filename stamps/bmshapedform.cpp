@@ -407,6 +407,8 @@ void TBMShapedForm::mousePressEvent(QMouseEvent* event)
     FMoveX = pos.x();
     FMoveY = pos.y();
     InMove = true;
+    if (FMoveable && shiftOf(event->modifiers(), event->buttons()) == ssLeft)
+        movedByCompositor_ = CompositorPlacement::MoveWithPointer(parentWidget());
 }
 
 void TBMShapedForm::mouseMoveEvent(QMouseEvent* event)
@@ -431,6 +433,9 @@ void TBMShapedForm::dragParent(QPoint pointer)
 
 void TBMShapedForm::mouseReleaseEvent(QMouseEvent* event)
 {
+    if (movedByCompositor_)
+        CompositorPlacement::MovedWithPointer(parentWidget());
+    movedByCompositor_ = false;
     TImage::mouseReleaseEvent(event);
     InMove = false;
 }

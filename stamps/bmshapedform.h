@@ -61,7 +61,8 @@ public:
 protected:
     // Keeps AutoSize and Stretch exclusive before painting as TImage does.
     void paintEvent(QPaintEvent* event) override;
-    // Runs the owner's OnMouseDown, then records the grab point.
+    // Runs the owner's OnMouseDown, then records the grab point; where the
+    // compositor moves the form itself (sway), leaves the drag to it.
     void mousePressEvent(QMouseEvent* event) override;
     // Runs the owner's OnMouseMove, then drags the form.
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -82,6 +83,7 @@ private:
     int FMoveX = 0;
     int FMoveY = 0;
     bool InMove = false;
+    bool movedByCompositor_ = false; // the compositor moves the form until the button is up
     int FImageHeight = 0;
     int FImageWidth = 0;
     bool OldStretch = false;

@@ -375,12 +375,6 @@ class TestEndToEnd : public QObject {
         // The first click on the bar after a stroke reaches the bar, and so
         // does every one after it, from sway's own pointer, over one output
         // or two.
-        const auto clickThroughX = [](QPoint at) {
-            mouseMove(at);
-            pause(300);
-            xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"});
-            pause(150);
-        };
         const auto clickOnBar = [&](QPoint at) {
             mouseMove(at);
             pause(300);
@@ -402,17 +396,14 @@ class TestEndToEnd : public QObject {
         QCOMPARE(stamp.size(), QSize(184, 132));
         mouseMove(rest);
         const QImage stampUp = grabScreen();
-        // Let go where it opened, pressed through the X server's input: sway's
-        // pointer does not reach it here. (Dragged on sway the stamp does not
-        // keep to the pointer yet: sway reports the pointer from where it
-        // still shows the window, the program has moved it already, and late
-        // motions take it back.)
-        clickThroughX(stamp.center());
+        // Dragged by sway's own pointer, over one output or two, and let go.
+        const QPoint by(-150, 100);
+        drag(stamp.center(), {stamp.center() + by / 2, stamp.center() + by});
         mouseMove(rest);
         pause(600);
         QVERIFY(findWindow(QStringLiteral("icon - Form"), 500).isEmpty());
         const QImage stamped = grabScreen();
-        const StampPrint print = printOf(unstamped, stampUp, stamped, stamp, QPoint());
+        const StampPrint print = printOf(unstamped, stampUp, stamped, stamp, by);
         QVERIFY2(print.shown > 184 * 132 / 4 && print.shown < 184 * 132 * 3 / 4, qPrintable(QString::number(print.shown)));
         QCOMPARE(print.misprinted, 0);
 
