@@ -123,7 +123,7 @@ private slots:
         forms.start();
         QVERIFY(forms.messages().isEmpty());
         QCOMPARE(forms.readFile("setup.ini"), QByteArray("[Setup]\r\nOperating=Yes\r\n"));
-        QCOMPARE(fMain->eText->Text(), QStringLiteral("Type text here"));
+        QCOMPARE(fMain->TextBox().Text(), QStringLiteral("Type text here"));
         QVERIFY(fMain->btnScribble->Down());
         QCOMPARE(fViewer->DrawingTool, dtScribble);
         QCOMPARE(fMain->LinePenThickness(), 5);
@@ -411,7 +411,7 @@ private slots:
             forms.start();
             QCOMPARE(forms.messages().size(), 1);
             QVERIFY2(forms.messages().first().contains(ini), qPrintable(kind));
-            QCOMPARE(fMain->eText->Text(), QStringLiteral("Type text here"));
+            QCOMPARE(fMain->TextBox().Text(), QStringLiteral("Type text here"));
             QVERIFY(QFileInfo::exists(ini) && (kind == "too large") == QFileInfo(ini).isFile());
         }
     }
