@@ -101,18 +101,31 @@ private slots:
         QCOMPARE(setupDialogSeen(stored, SetupMade::OnDemand), setupDialogSeen(stored, SetupMade::AtStart));
     }
 
-    // A first run and a later start show the bar without the dialog and
-    // build it right after.
+    // A first run and a later start show the bar without the dialog and the
+    // text box and build them right after, the words read at the start
+    // already on the surface and then in the box.
     void startBuildsTheSetupDialogAfterTheBarsFirstPaint()
     {
         const QByteArray later = settings("[Line]\r\nMarker=Yes\r\n[Shape]\r\nBrushStyle=CrossBrush\r\n"
-                                          "[Font]\r\nBackgd=Yes\r\n[Keyboard]\r\nTablet=Yes\r\n",
+                                          "[Font]\r\nBackgd=Yes\r\nText=Look here\r\n[Keyboard]\r\nTablet=Yes\r\n",
                                           "Mode=3\r\n");
-        for (const QByteArray& stored : {QByteArray(), later}) {
+        const std::pair<QByteArray, QString> starts[] = {{QByteArray(), QStringLiteral("Type text here")},
+                                                         {later, QStringLiteral("Look here")}};
+        for (const auto& [stored, words] : starts) {
             Forms forms(stored, true, SetupMade::OnDemand);
             forms.start();
             QVERIFY(!fSetup);
+            QVERIFY(!fMain->findChild<TEdit*>());
+            QCOMPARE(fMain->TextBoxWords(), words);
+            QCOMPARE(fViewer->Text, words);
             QTRY_VERIFY(fSetup);
+            const TEdit* box = fMain->findChild<TEdit*>();
+            QVERIFY(box);
+            QCOMPARE(box->Text(), words);
+            QCOMPARE(box->geometry(), QRect(944, 6, 129, 32));
+            QCOMPARE(fMain->btnErase->nextInFocusChain(), box);
+            QCOMPARE(box->nextInFocusChain(), fMain->btnSetup);
+            QCOMPARE(fSetup->eText->Text(), words);
         }
     }
 
