@@ -5,6 +5,7 @@
 #include "Gpshape.h"
 
 #include <QShortcut>
+#include <utility>
 
 namespace {
 
@@ -73,7 +74,8 @@ void TfMain::createControls()
     lNotice->SetTransparent(true);
     lNotice->Hide();
     setUpHelp();
-    QWidget* const tabOrder[] = {btnQuit, btnSnapShot, btnPanel, btnErase, eText, btnSetup, ckboxTablet};
+    // The text box comes in after Clear once it is made.
+    QWidget* const tabOrder[] = {btnQuit, btnSnapShot, btnPanel, btnErase, btnSetup, ckboxTablet};
     for (std::size_t i = 1; i < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     btnSnapShot->setFocus();
@@ -133,12 +135,6 @@ void TfMain::createTextControls()
     btnText2 = new TSpeedButton(this, 912, 10);
     btnText2->SetGlyphMaker([] { return Glyphs::ToolGlyph(Glyphs::Tool::Banner); });
     Wire(btnText2->OnClick, this, &TfMain::btnText2Click);
-    eText = new TEdit(this, 944, 6, 129, 32);
-    eText->SetColor(clSilver);
-    eText->SetFont(TFont{QStringLiteral("MS Sans Serif"), 14, clBlack, fsBold});
-    eText->SetEnabled(false);
-    Wire(eText->OnChange, this, &TfMain::eTextChange);
-    Wire(eText->OnEnter, this, &TfMain::eTextEnter);
 
     Bevel4 = frameBevel(this, 1088, 97);
     sIcon = indicatorShape(this, 1092, 33, stRoundSquare);
@@ -148,6 +144,41 @@ void TfMain::createTextControls()
     Image1 = new TImage(this, 1136, 6, 41, 32);
     Image1->Center = true;
     Image1->SetStretch(true);
+}
+
+TEdit& TfMain::TextBox()
+{
+    if (!eText)
+        makeTextBox();
+    return *eText;
+}
+
+void TfMain::makeTextBox()
+{
+    eText = new TEdit(this, 944, 6, 129, 32);
+    // Among the bar's controls where it would have been made with them.
+    eText->stackUnder(Bevel4);
+    eText->SetColor(clSilver);
+    eText->SetFont(TFont{QStringLiteral("MS Sans Serif"), 14, clBlack, fsBold});
+    eText->SetEnabled(false);
+    // The surface and the dialog have these words already.
+    eText->SetText(std::exchange(textBoxWords_, QString()));
+    Wire(eText->OnChange, this, &TfMain::eTextChange);
+    Wire(eText->OnEnter, this, &TfMain::eTextEnter);
+    eText->setToolTip(QStringLiteral("The words of the text tool and of the banner"));
+    eText->setAccessibleName(QStringLiteral("Text box"));
+    setTabOrder(btnErase, eText);
+    eText->Show();
+}
+
+void TfMain::setTextBoxWords(const QString& words)
+{
+    if (eText) {
+        eText->SetText(words);
+        return;
+    }
+    textBoxWords_ = words;
+    showTextBoxWords(words);
 }
 
 void TfMain::setUpHelp()
@@ -165,7 +196,6 @@ void TfMain::setUpHelp()
         {btnEllipse, "Ellipse: drag across the box it fills"},
         {btnText, "Text: press where the words of the text box go"},
         {btnText2, "Banner: show the text of the text box large, drag it and let go to print it"},
-        {eText, "The words of the text tool and of the banner"},
         {ckboxTablet, "Start the on-screen keyboard when the text box is entered"},
         {sbtnIcon, "Stamp: drag the stamp picture over the snapshot and let go to print it"},
     };
@@ -175,8 +205,7 @@ void TfMain::setUpHelp()
     const std::pair<QWidget*, const char*> names[] = {
         {btnScribble, "Freehand"}, {btnLine, "Line"},       {btnRectangle, "Rectangle"},
         {btnRoundRect, "Round rectangle"}, {btnEllipse, "Ellipse"}, {btnText, "Text"},
-        {btnText2, "Banner"},      {sbtnIcon, "Stamp"},     {eText, "Text box"},
-        {ckboxTablet, "Tablet"},   {Image1, "Stamp picture"},
+        {btnText2, "Banner"},      {sbtnIcon, "Stamp"},     {ckboxTablet, "Tablet"},   {Image1, "Stamp picture"},
     };
     for (const auto& [control, name] : names)
         control->setAccessibleName(QString::fromUtf8(name));

@@ -81,7 +81,7 @@ void TfMain::firstRun(QStringList& errors)
 void TfMain::applyFirstRunSettings(QStringList& errors)
 {
     seedDrawingSettings(SetupDesign::LineFigure);
-    eText->SetText(QStringLiteral("Type text here"));
+    setTextBoxWords(QStringLiteral("Type text here"));
     if (FindFile(DefaultStampFile()))
         runStep(errors, [&] { LoadStamp(DefaultStampFile()); });
     btnScribbleClick(this);
@@ -162,7 +162,7 @@ void TfMain::readFontSettings(const TSettingsFile& ini)
     const bool background = ini.ReadFlag(Setting::FontBackground);
     showFont(f, background);
     drawing_.useTextBackground(background);
-    eText->SetText(ini.Read(Setting::FontText, QString()));
+    setTextBoxWords(ini.Read(Setting::FontText, QString()));
 }
 
 void TfMain::showFont(const TFont& font, bool background)
@@ -291,7 +291,7 @@ void TfMain::writeSettings(TSettingsFile& ini) const
     // Without its background the text keeps the sample's silver, not the colour.
     ini.WriteInteger(Setting::FontBkColor, drawing_.textBackground() ? drawing_.textBackColor() : clSilver);
     ini.WriteInteger(Setting::FontSize, font.Size);
-    ini.Write(Setting::FontText, eText->Text());
+    ini.Write(Setting::FontText, TextBoxWords());
     ini.WriteFlag(Setting::FontBackground, drawing_.textBackground());
     for (const FontStyleChoice& s : FontStyleChoices)
         ini.WriteFlag(s.setting, font.Style & s.style);

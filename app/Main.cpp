@@ -198,7 +198,9 @@ void TfMain::FormFirstPaint(QObject*)
 {
     // Paid now, while the user looks at the bar, rather than after the click:
     // the surface's window and full-screen buffer, the grab's segment, the
-    // setup dialog and the glyphs of the tools the stretched bar shows.
+    // setup dialog, the text box and the glyphs of the tools the stretched
+    // bar shows.
+    TextBox();
     fViewer->PrepareFirstShow();
     Services::Screen().Prepare();
     SetupDialog();
@@ -305,8 +307,8 @@ void TfMain::selectTool(ToolMode mode)
 
 void TfMain::chooseTextTool()
 {
-    eText->SetEnabled(true);
-    eText->SetColor(clAqua);
+    TextBox().SetEnabled(true);
+    TextBox().SetColor(clAqua);
     fViewer->DrawingTool = dtText;
     fViewer->Scribble = false;
     fViewer->Writing = true;
@@ -326,8 +328,11 @@ void TfMain::setButton()
 
 void TfMain::SetLineMode(bool Line)
 {
-    eText->SetEnabled(false);
-    eText->SetColor(clSilver);
+    // A text box not made yet was never in use.
+    if (eText) {
+        eText->SetEnabled(false);
+        eText->SetColor(clSilver);
+    }
     fViewer->Drawing = false;
     drawing_.setLineMode(Line);
     if (Line) {
@@ -570,12 +575,13 @@ void TfMain::btnPanelClick(QObject*)
 
 // ---- Text entry, banner and stamp
 
-void TfMain::eTextChange(QObject*)
+void TfMain::eTextChange(QObject*) { showTextBoxWords(eText->Text()); }
+
+void TfMain::showTextBoxWords(const QString& words)
 {
-    const QString text = eText->Text();
-    fViewer->Text = text;
+    fViewer->Text = words;
     if (fSetup)
-        fSetup->ShowText(text);
+        fSetup->ShowText(words);
 }
 
 void TfMain::eTextEnter(QObject*)
@@ -597,7 +603,7 @@ void TfMain::btnText2Click(QObject*)
     fStamp2 = banners_.back().get();
     fStamp2->CurrentDir = CurrentDir;
     fStamp2->OffsetXY = fViewer->OffsetXY;
-    fStamp2->lText->SetCaption(QStringLiteral(" ") + eText->Text());
+    fStamp2->lText->SetCaption(QStringLiteral(" ") + TextBoxWords());
     fStamp2->lText->SetFont(SetupDialog().pText->Font());
     const QRect screen = DesktopBounds();
     const QSize label = fStamp2->lText->size();

@@ -40,7 +40,6 @@ public:
     TBitBtn* btnErase;
     TSpeedButton* btnText;
     TBevel* Bevel1;
-    TEdit* eText;
     TShape* Shape1;
     TBitBtn* btnSetup;
     TShape* shapePen;
@@ -124,6 +123,9 @@ public:
     void SetPreviousCapture();
 
     // Text entry, banner and stamp.
+    // The text box, made here when it is not made yet, and its words.
+    TEdit& TextBox();
+    QString TextBoxWords() const { return eText ? eText->Text() : textBoxWords_; }
     void eTextChange(QObject* Sender);
     void eTextEnter(QObject* Sender);
     void lTabletClick(QObject* Sender);
@@ -163,6 +165,13 @@ private:
     void createControls();
     void createToolControls();
     void createTextControls();
+    // The text box lies beyond the small bar's edge and laying out its first
+    // line loads fonts: it is made just after the bar's first paint, or
+    // sooner when something needs it. Until then the words given it wait.
+    void makeTextBox();
+    void setTextBoxWords(const QString& words);
+    // The surface and the setup dialog follow the text box's words.
+    void showTextBoxWords(const QString& words);
     // Tooltips on the bar's controls, and F1 for the help window.
     void setUpHelp();
     // Selects one of the six drawing tools.
@@ -207,6 +216,8 @@ private:
     SetupChoices choices_;
     bool settingsRead_ = false;
     bool starting_ = false;
+    TEdit* eText = nullptr;
+    QString textBoxWords_;
     // Told once at the first show when the files moved to the data folder.
     QString folderNotice_;
     // The program's windows taken off the screen for a capture.

@@ -4,6 +4,7 @@
 #include "FontWarmUp.h"
 #include "Main.h"
 #include "Session.h"
+#include "SessionBusWarmUp.h"
 #include "Stamp.h"
 #include "Stamp2.h"
 #include "Utillity.h"
@@ -80,6 +81,7 @@ private:
 int main(int argc, char** argv)
 {
     Session::PreferX11OnWayland();
+    SessionBusWarmUp bus;
     FontWarmUp fonts;
     GuardedApplication app(argc, argv);
     // The program ends by its Quit button or the bar's close box only: the
@@ -90,10 +92,13 @@ int main(int argc, char** argv)
     std::signal(SIGXFSZ, SIG_IGN);
     runOnTerminationSignals(closeOnSignal);
     ProgramForms forms;
-    fonts.Wait();
     try {
         forms.make();
         fMain->Show();
+        // Nothing measures text on the way to the bar's map (a box asked
+        // before it reads the configuration itself, to no harm); the bar's
+        // first paint does.
+        fonts.Wait();
         // A signal during the first show has already ended the run.
         if (!Application->Terminated)
             app.exec();

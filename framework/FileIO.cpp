@@ -73,9 +73,11 @@ void removeStaleTemporaries(const QString& path, int ageSeconds)
 {
     const QFileInfo target(path);
     const QDateTime before = QDateTime::currentDateTime().addSecs(-ageSeconds);
-    const QStringList pattern{target.fileName() + QLatin1String(TemporarySuffix) + QLatin1Char('*')};
-    for (const QFileInfo& file : target.dir().entryInfoList(pattern, QDir::Files | QDir::Hidden | QDir::System))
-        if (file.lastModified() < before)
+    // Matched here rather than by a name filter, which is a pattern compiled
+    // anew on every call on the way to the bar's first show.
+    const QString prefix = target.fileName() + QLatin1String(TemporarySuffix);
+    for (const QFileInfo& file : target.dir().entryInfoList(QDir::Files | QDir::Hidden | QDir::System))
+        if (file.fileName().startsWith(prefix, Qt::CaseInsensitive) && file.lastModified() < before)
             QFile::remove(file.filePath());
 }
 

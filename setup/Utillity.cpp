@@ -343,8 +343,8 @@ void TfSetup::ckboxTextbkgdClick(QObject*)
 void TfSetup::eTextChange(QObject*)
 {
     pText->SetCaption(eText->Text());
-    if (fMain->eText->Text() != eText->Text())
-        fMain->eText->SetText(eText->Text());
+    if (fMain->TextBoxWords() != eText->Text())
+        fMain->TextBox().SetText(eText->Text());
 }
 
 void TfSetup::eTextEnter(QObject*)
@@ -366,7 +366,8 @@ void TfSetup::ckboxDragDropClick(QObject*)
 {
     // The bar's text box makes room for the drag-and-drop choice.
     const bool drop = ckboxDragDrop->Checked();
-    fMain->eText->setGeometry(drop ? 944 : 904, fMain->eText->Top(), drop ? 129 : 169, fMain->eText->Height());
+    TEdit& box = fMain->TextBox();
+    box.setGeometry(drop ? 944 : 904, box.Top(), drop ? 129 : 169, box.Height());
 }
 
 // ---- Stamp and options
@@ -536,8 +537,8 @@ void TfSetup::showBarState()
     showDrawingStyles(drawing());
     btnSave->SetEnabled(fMain->CaptureShown());
     showStoredSettings();
-    if (!fMain->eText->Text().isEmpty())
-        ShowText(fMain->eText->Text());
+    if (!fMain->TextBoxWords().isEmpty())
+        ShowText(fMain->TextBoxWords());
     showToolChoices();
     if (!fMain->Image1->Picture.Empty())
         Image1->Picture.Assign(fMain->Image1->Picture.Bitmap());

@@ -34,9 +34,10 @@ TfViewer::TfViewer(QWidget* owner) : TForm(owner)
     Image1->setAccessibleName(QStringLiteral("Snapshot"));
     // Nothing uses the two labels; they would only cover the snapshot. They
     // stand on a holder that is never shown, so that a screen reader does not
-    // offer them either.
-    Label1 = new TLabel(unusedLabels_.get(), QStringLiteral("Label1"), 8, 8);
-    Label2 = new TLabel(unusedLabels_.get(), QStringLiteral("Label2"), 8, 24);
+    // offer them either. Their size is given: measuring their captions would
+    // load a font on the way to the bar's first show.
+    Label1 = new TLabel(unusedLabels_.get(), QStringLiteral("Label1"), 8, 8, 32, 13);
+    Label2 = new TLabel(unusedLabels_.get(), QStringLiteral("Label2"), 8, 24, 32, 13);
 
     Wire(OnShow, this, &TfViewer::FormShow);
     Wire(OnMouseDown, this, &TfViewer::FormMouseDown);

@@ -37,12 +37,12 @@ private slots:
     void typingReachesTheSurfaceAndTheDialog()
     {
         fMain->btnText->Click();
-        fMain->eText->SetText(QStringLiteral("Look here"));
+        fMain->TextBox().SetText(QStringLiteral("Look here"));
         QCOMPARE(fViewer->Text, QStringLiteral("Look here"));
         QCOMPARE(fSetup->eText->Text(), QStringLiteral("Look here"));
         QCOMPARE(fSetup->pText->Caption(), QStringLiteral("Look here"));
         fSetup->eText->SetText(QStringLiteral("From the dialog"));
-        QCOMPARE(fMain->eText->Text(), QStringLiteral("From the dialog"));
+        QCOMPARE(fMain->TextBox().Text(), QStringLiteral("From the dialog"));
         QCOMPARE(fViewer->Text, QStringLiteral("From the dialog"));
     }
 
@@ -274,11 +274,11 @@ private slots:
     {
         const bool present = QFile::exists(keyboard());
         fMain->btnText->Click();
-        fMain->eText->SetText(QStringLiteral("kept"));
-        fMain->eTextEnter(fMain->eText);
+        fMain->TextBox().SetText(QStringLiteral("kept"));
+        fMain->eTextEnter(&fMain->TextBox());
         QVERIFY(forms->services->shell->calls.isEmpty());
         fMain->ckboxTablet->SetChecked(true);
-        fMain->eTextEnter(fMain->eText);
+        fMain->eTextEnter(&fMain->TextBox());
         fSetup->eTextEnter(fSetup->eText);
         if (!present) {
             QVERIFY(forms->services->shell->calls.isEmpty());
@@ -291,7 +291,7 @@ private slots:
         QCOMPARE(bar.dir, fMain->SysInfo1->SystemDir());
         QCOMPARE(bar.showCmd, SW_HIDE);
         QCOMPARE(forms->services->shell->calls[1].showCmd, SW_SHOWNORMAL);
-        QCOMPARE(fMain->eText->Text(), QStringLiteral("kept"));
+        QCOMPARE(fMain->TextBox().Text(), QStringLiteral("kept"));
     }
 
     void missingKeyboardHidesTheTabletControls()

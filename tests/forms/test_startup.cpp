@@ -101,18 +101,31 @@ private slots:
         QCOMPARE(setupDialogSeen(stored, SetupMade::OnDemand), setupDialogSeen(stored, SetupMade::AtStart));
     }
 
-    // A first run and a later start show the bar without the dialog and
-    // build it right after.
+    // A first run and a later start show the bar without the dialog and the
+    // text box and build them right after, the words read at the start
+    // already on the surface and then in the box.
     void startBuildsTheSetupDialogAfterTheBarsFirstPaint()
     {
         const QByteArray later = settings("[Line]\r\nMarker=Yes\r\n[Shape]\r\nBrushStyle=CrossBrush\r\n"
-                                          "[Font]\r\nBackgd=Yes\r\n[Keyboard]\r\nTablet=Yes\r\n",
+                                          "[Font]\r\nBackgd=Yes\r\nText=Look here\r\n[Keyboard]\r\nTablet=Yes\r\n",
                                           "Mode=3\r\n");
-        for (const QByteArray& stored : {QByteArray(), later}) {
+        const std::pair<QByteArray, QString> starts[] = {{QByteArray(), QStringLiteral("Type text here")},
+                                                         {later, QStringLiteral("Look here")}};
+        for (const auto& [stored, words] : starts) {
             Forms forms(stored, true, SetupMade::OnDemand);
             forms.start();
             QVERIFY(!fSetup);
+            QVERIFY(!fMain->findChild<TEdit*>());
+            QCOMPARE(fMain->TextBoxWords(), words);
+            QCOMPARE(fViewer->Text, words);
             QTRY_VERIFY(fSetup);
+            const TEdit* box = fMain->findChild<TEdit*>();
+            QVERIFY(box);
+            QCOMPARE(box->Text(), words);
+            QCOMPARE(box->geometry(), QRect(944, 6, 129, 32));
+            QCOMPARE(fMain->btnErase->nextInFocusChain(), box);
+            QCOMPARE(box->nextInFocusChain(), fMain->btnSetup);
+            QCOMPARE(fSetup->eText->Text(), words);
         }
     }
 
@@ -123,7 +136,7 @@ private slots:
         forms.start();
         QVERIFY(forms.messages().isEmpty());
         QCOMPARE(forms.readFile("setup.ini"), QByteArray("[Setup]\r\nOperating=Yes\r\n"));
-        QCOMPARE(fMain->eText->Text(), QStringLiteral("Type text here"));
+        QCOMPARE(fMain->TextBox().Text(), QStringLiteral("Type text here"));
         QVERIFY(fMain->btnScribble->Down());
         QCOMPARE(fViewer->DrawingTool, dtScribble);
         QCOMPARE(fMain->LinePenThickness(), 5);
@@ -411,7 +424,7 @@ private slots:
             forms.start();
             QCOMPARE(forms.messages().size(), 1);
             QVERIFY2(forms.messages().first().contains(ini), qPrintable(kind));
-            QCOMPARE(fMain->eText->Text(), QStringLiteral("Type text here"));
+            QCOMPARE(fMain->TextBox().Text(), QStringLiteral("Type text here"));
             QVERIFY(QFileInfo::exists(ini) && (kind == "too large") == QFileInfo(ini).isFile());
         }
     }

@@ -102,14 +102,14 @@ private slots:
     void editBoxIsOpenOnlyForText()
     {
         fMain->btnText->Click();
-        QVERIFY(fMain->eText->isEnabled());
-        QCOMPARE(fMain->eText->Color(), clAqua);
+        QVERIFY(fMain->TextBox().isEnabled());
+        QCOMPARE(fMain->TextBox().Color(), clAqua);
         QVERIFY(!fMain->shapePen->Visible() && !fMain->Shape1->Visible());
         for (TSpeedButton* tool : {fMain->btnScribble, fMain->btnLine, fMain->btnRectangle, fMain->btnRoundRect,
                                    fMain->btnEllipse}) {
             tool->Click();
-            QVERIFY(!fMain->eText->isEnabled());
-            QCOMPARE(fMain->eText->Color(), clSilver);
+            QVERIFY(!fMain->TextBox().isEnabled());
+            QCOMPARE(fMain->TextBox().Color(), clSilver);
         }
     }
 
@@ -344,11 +344,11 @@ private slots:
     void dragAndDropMovesTheBarsTextBox()
     {
         fSetup->ckboxDragDrop->SetChecked(true);
-        QCOMPARE(fMain->eText->Left(), 944);
-        QCOMPARE(fMain->eText->Width(), 129);
+        QCOMPARE(fMain->TextBox().Left(), 944);
+        QCOMPARE(fMain->TextBox().Width(), 129);
         fSetup->ckboxDragDrop->SetChecked(false);
-        QCOMPARE(fMain->eText->Left(), 904);
-        QCOMPARE(fMain->eText->Width(), 169);
+        QCOMPARE(fMain->TextBox().Left(), 904);
+        QCOMPARE(fMain->TextBox().Width(), 169);
     }
 
     void fontListIsFilledOnceAndSorted()

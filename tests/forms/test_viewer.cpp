@@ -96,7 +96,7 @@ class TestViewer : public QObject {
 
     void startTextTrail(int x)
     {
-        fMain->eText->SetText(QStringLiteral("Note"));
+        fMain->TextBox().SetText(QStringLiteral("Note"));
         fMain->btnTextClick(nullptr);
         fViewer->DragText = true;
         fViewer->DragPauseMax = 1;
@@ -250,7 +250,7 @@ private slots:
     void textIsPlacedAtThePressAndReleaseChangesNothing()
     {
         showPicture(plain(400, 300));
-        fMain->eText->SetText(QStringLiteral("Note"));
+        fMain->TextBox().SetText(QStringLiteral("Note"));
         fMain->btnTextClick(nullptr);
         fViewer->Canvas().Font.Color = clRed;
         fViewer->FormMouseDown(fViewer, mbLeft, ssLeft, 100, 100);
@@ -266,7 +266,7 @@ private slots:
     void draggedTextLeavesATrailAtThePreviousPosition()
     {
         showPicture(plain(800, 400));
-        fMain->eText->SetText(QStringLiteral("X"));
+        fMain->TextBox().SetText(QStringLiteral("X"));
         fMain->btnTextClick(nullptr);
         fViewer->Canvas().Font.Color = clRed;
         fViewer->DragText = true;
