@@ -7,8 +7,9 @@
 // place: the pointer's press is put there, and its release goes to the same
 // window. A press or release is then put where that window was last told the
 // pointer is (a window hidden under a still pointer can put even the
-// device's press at a corner), before the toolkit sees it. While a button is held, motions from XWayland's
-// other devices are dropped (they can put the pointer at a corner).
+// device's press at a corner), before the toolkit sees it. While a button is
+// held, motions from XWayland's other devices are dropped (they can put the
+// pointer at a corner).
 #pragma once
 
 #include <QAbstractNativeEventFilter>

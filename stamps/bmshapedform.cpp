@@ -407,15 +407,22 @@ void TBMShapedForm::mousePressEvent(QMouseEvent* event)
     FMoveX = pos.x();
     FMoveY = pos.y();
     InMove = true;
-    if (FMoveable && shiftOf(event->modifiers(), event->buttons()) == ssLeft)
+    if (dragsForm(event))
         movedByCompositor_ = CompositorPlacement::MoveWithPointer(parentWidget());
 }
 
+// A motion that still comes while the compositor moves the form must not
+// move it too: asked through the X server, sway would centre it.
 void TBMShapedForm::mouseMoveEvent(QMouseEvent* event)
 {
     TImage::mouseMoveEvent(event);
-    if (FMoveable && InMove && shiftOf(event->modifiers(), event->buttons()) == ssLeft)
+    if (InMove && !movedByCompositor_ && dragsForm(event))
         dragParent(event->globalPosition().toPoint());
+}
+
+bool TBMShapedForm::dragsForm(const QMouseEvent* event) const
+{
+    return FMoveable && shiftOf(event->modifiers(), event->buttons()) == ssLeft;
 }
 
 // The form goes where the pointer is, less where it was pressed: a compositor

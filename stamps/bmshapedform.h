@@ -78,6 +78,8 @@ private:
     bool keepSizingExclusive();
     void resampleLater();
     void dragParent(QPoint pointer);
+    // Only the left button alone drags a movable form.
+    bool dragsForm(const QMouseEvent* event) const;
 
     bool FMoveable = true;
     int FMoveX = 0;
