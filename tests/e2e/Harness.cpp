@@ -146,6 +146,12 @@ int runOnVirtualDisplay(int argc, char** argv, int width, int height, const std:
     int result = 0;
     {
         QApplication app(argc, argv);
+        // An X session has a session bus. Without one, each start of the
+        // program has the bus library fork a launcher to start a bus of its
+        // own, and a child forked while the program's other threads allocate
+        // can hang under the address sanitizer before it runs the launcher.
+        const SessionBus bus;
+        qputenv("DBUS_SESSION_BUS_ADDRESS", bus.address.toLocal8Bit());
         result = runTests();
     }
     stopVirtualDisplay();
